@@ -1,0 +1,27 @@
+// Little-endian header fields, least significant byte first.
+#include "wav/codec.h"
+
+namespace tessmar {
+
+std::uint16_t Assem2(const unsigned char* bytes) {
+  return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8U));
+}
+
+std::uint32_t Assem4(const unsigned char* bytes) {
+  return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8U) |
+         (static_cast<std::uint32_t>(bytes[2]) << 16U) |
+         (static_cast<std::uint32_t>(bytes[3]) << 24U);
+}
+
+void Decon2(std::uint16_t value, unsigned char* bytes) {
+  bytes[0] = static_cast<unsigned char>(value & 0xFFU);
+  bytes[1] = static_cast<unsigned char>(value >> 8U);
+}
+
+void Decon4(std::uint32_t value, unsigned char* bytes) {
+  for (unsigned i = 0; i < 4; ++i) {
+    bytes[i] = static_cast<unsigned char>((value >> (8U * i)) & 0xFFU);
+  }
+}
+
+}  // namespace tessmar

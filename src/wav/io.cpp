@@ -1,0 +1,32 @@
+// Opening, writing and closing files, each result checked.
+#include "wav/io.h"
+
+#include <sys/stat.h>
+
+#include "wav/fail.h"
+
+namespace tessmar {
+
+File open_file(const std::string& name, const char* mode) {
+  File file(std::fopen(name.c_str(), mode));
+  // fopen takes a directory for reading; its reads would fail later with a less useful message.
+  struct stat info {};
+  if (file && (fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode))) {
+    file.reset();
+  }
+  return file;
+}
+
+void write_all(const File& file, const void* bytes, std::size_t size) {
+  if (std::fwrite(bytes, 1, size, file.get()) != size) {
+    fail("Unable to write file.", 2);
+  }
+}
+
+void close_output(File& file) {
+  if (std::fclose(file.release()) != 0) {
+    fail("Unable to write file.", 2);
+  }
+}
+
+}  // namespace tessmar

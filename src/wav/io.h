@@ -1,0 +1,25 @@
+// Files opened by name for one operation, closed when it returns; writes that are checked.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace tessmar {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Empty when the file cannot be opened; a directory never opens.
+File open_file(const std::string& name, const char* mode);
+
+// Writes all bytes or reports "Unable to write file.".
+void write_all(const File& file, const void* bytes, std::size_t size);
+
+// Closes an output, reporting a failed flush or close ("Unable to write file.").
+void close_output(File& file);
+
+}  // namespace tessmar

@@ -1,0 +1,77 @@
+// Front end: gets the input name, derives the output names and runs the stages in order.
+#include "front/driver.h"
+
+#include <array>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+#include "wav/extract.h"
+#include "wav/fail.h"
+#include "wav/header.h"
+#include "wav/probe.h"
+
+namespace tessmar {
+namespace {
+
+// Shows the prompt, then reads one whitespace-delimited word of any length.
+// The end of the input before a word means the user has left: end quietly with status 1.
+std::string ask(const char* prompt) {
+  std::fputs(prompt, stdout);
+  std::fflush(stdout);
+  int c = std::getchar();
+  while (c != EOF && std::isspace(c) != 0) {
+    c = std::getchar();
+  }
+  if (c == EOF) {
+    std::exit(1);
+  }
+  std::string word;
+  for (; c != EOF && std::isspace(c) == 0; c = std::getchar()) {
+    word.push_back(static_cast<char>(c));
+  }
+  return word;
+}
+
+}  // namespace
+
+std::string input_name(int argc, const char* const* argv) {
+  if (argc >= 2) {
+    return argv[1];
+  }
+  std::string word = ask("\nEnter the name of .wav file or 'h' for help: ");
+  if (word != "h") {
+    return word;
+  }
+  std::puts("Tessmar 1.021 by Orvald");
+  std::puts("\nThis program will split a stereo wave file into two mono wave files.");
+  word = ask("\nEnter the name of .wav file or 'x' to exit: ");
+  if (word == "x") {
+    std::exit(1);
+  }
+  return word;
+}
+
+OutputNames derive_output_names(const std::string& input) {
+  // Only the last path component is cut at its first dot; the directory stays as given.
+  const std::size_t slash = input.rfind('/');
+  const std::size_t component = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t start = input.find_first_not_of('.', component);
+  if (start == std::string::npos) {
+    fail("Filename error: looking for format of type name.wav", 2);
+  }
+  const std::size_t stop = input.find('.', start);
+  const std::string base =
+      input.substr(0, component) + input.substr(start, stop == std::string::npos ? stop : stop - start);
+  return {base + "L.wav", base + "R.wav"};
+}
+
+void split(const std::string& input, const OutputNames& names) {
+  std::array<Attributes, 1> tracks{};
+  GET_ATTRIBUTES(0, input, tracks);
+  write_headers(tracks[0], names.left, names.right);
+  copy_channels(input, tracks[0], names.left, names.right);
+  std::puts("done");
+}
+
+}  // namespace tessmar

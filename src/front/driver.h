@@ -1,0 +1,22 @@
+// The command line and dialogue, the output names, and the order of a run's stages.
+#pragma once
+
+#include <string>
+
+namespace tessmar {
+
+struct OutputNames {
+  std::string left;
+  std::string right;
+};
+
+// The input name from the first argument or, without one, from the prompts and the help.
+std::string input_name(int argc, const char* const* argv);
+
+// Base name + "L.wav" / "R.wav", in the input's directory.
+OutputNames derive_output_names(const std::string& input);
+
+// Probe, headers, then both channels; prints "done" once both outputs are complete.
+void split(const std::string& input, const OutputNames& names);
+
+}  // namespace tessmar

@@ -1,0 +1,34 @@
+// Reads and judges a stereo input: where its samples lie, its sample rate and bit depth.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace tessmar {
+
+struct Attributes {
+  std::uint32_t channels = 0;
+  std::int64_t data_offset = 0;  // first sample byte
+  std::int64_t data_end = 0;     // samples run up to here, never past the end of the file
+  std::uint32_t sample_rate = 0;
+  std::uint32_t bytes_per_sample = 0;
+  std::uint32_t bits_per_sample = 0;
+};
+
+// Tags and chunk headers are looked for at offsets up to this one.
+constexpr std::int64_t kTagWindow = 15000;
+// The furthest field read lies at the format tag + 22, two bytes wide.
+constexpr std::int64_t kHeadSize = kTagWindow + 24;
+
+// Judges a file from its first min(length, kHeadSize) bytes; bytes past the end read as zero.
+// Reports an unusable file and ends the run.
+Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_length);
+
+// Whole stereo frames between the data offset and the end of the samples.
+std::uint64_t whole_frames(const Attributes& attributes);
+
+// Probes the named file and fills tracks[track].
+void GET_ATTRIBUTES(int track, const std::string& name, std::span<Attributes> tracks);
+
+}  // namespace tessmar

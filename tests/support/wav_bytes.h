@@ -1,0 +1,63 @@
+// Builds WAV files byte by byte for the tests, independently of the program's own codec.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tessmar_test {
+
+inline std::string le(std::uint64_t value, int width) {
+  std::string bytes;
+  for (int i = 0; i < width; ++i) {
+    bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+  }
+  return bytes;
+}
+
+// A chunk with its true size, padded to even length.
+inline std::string chunk(std::string_view id, std::string_view body) {
+  std::string bytes = std::string(id) + le(body.size(), 4) + std::string(body);
+  return body.size() % 2 == 1 ? bytes + '\0' : bytes;
+}
+
+inline std::string fmt_chunk(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, std::uint16_t tag = 1) {
+  const std::uint16_t align = static_cast<std::uint16_t>(channels * bits / 8);
+  return chunk("fmt ", le(tag, 2) + le(channels, 2) + le(rate, 4) + le(rate * align, 4) + le(align, 2) + le(bits, 2));
+}
+
+inline std::string riff(std::string_view chunks) {
+  return "RIFF" + le(4 + chunks.size(), 4) + "WAVE" + std::string(chunks);
+}
+
+// count bytes in which no two neighbouring samples of a channel look alike.
+inline std::string pattern(std::size_t count, std::uint32_t seed = 1) {
+  std::string bytes(count, '\0');
+  for (std::size_t i = 0; i < count; ++i) {
+    seed = seed * 1103515245U + 12345U;
+    bytes[i] = static_cast<char>(seed >> 16);
+  }
+  return bytes;
+}
+
+inline std::string stereo_wav(std::uint16_t bits, std::string_view samples, std::uint32_t rate = 44100) {
+  return riff(fmt_chunk(2, rate, bits) + chunk("data", samples));
+}
+
+inline std::string mono_header(std::uint16_t bits, std::uint32_t rate, std::uint32_t data_size) {
+  const std::size_t width = bits / 8;
+  return "RIFF" + le(data_size + 36U, 4) + "WAVE" + "fmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(rate, 4) +
+         le(rate * width, 4) + le(width, 2) + le(bits, 2) + "data" + le(data_size, 4);
+}
+
+// What each output must hold: a 44-byte mono header and the channel's samples of whole frames.
+inline std::string mono_wav(std::uint16_t bits, std::uint32_t rate, std::string_view frames, int channel) {
+  const std::size_t width = bits / 8;
+  std::string samples;
+  for (std::size_t at = 0; at + 2 * width <= frames.size(); at += 2 * width) {
+    samples += frames.substr(at + channel * width, width);
+  }
+  return mono_header(bits, rate, static_cast<std::uint32_t>(samples.size())) + samples;
+}
+
+}  // namespace tessmar_test

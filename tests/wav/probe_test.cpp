@@ -1,0 +1,116 @@
+// The probe's judgement of file heads: where it finds the chunks and what it refuses.
+#include "wav/probe.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "support/failure.h"
+#include "support/wav_bytes.h"
+
+namespace tessmar {
+namespace {
+
+using tessmar_test::chunk;
+using tessmar_test::Failure;
+using tessmar_test::fmt_chunk;
+using tessmar_test::le;
+using tessmar_test::riff;
+
+struct Found {
+  std::int64_t offset, end;
+  std::uint32_t rate, bits;
+};
+struct Refused {
+  std::string message;
+  int status;
+};
+struct Case {
+  const char* what;
+  std::string bytes;
+  std::optional<Found> found;
+  std::optional<Refused> refused;
+};
+
+Attributes probe(const std::string& bytes) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  const auto head = std::span(data, std::min<std::size_t>(bytes.size(), kHeadSize));
+  return parse_head(head, static_cast<std::int64_t>(bytes.size()));
+}
+
+const std::string kStereo16 = fmt_chunk(2, 44100, 16);
+const std::string kSamples(400, '\x11');
+const std::string kTail = chunk("LIST", std::string(30, 'i'));
+const Refused kNoFormat{"Can't find format chunk in wave file!", 2};
+const Refused kNotStereo{"The file you want to convert is not a stereo track!", 1};
+const Refused kDepth{"24 bit or 16 bit wave files only!", 1};
+const Refused kNoData{"Can't find data block in wave file!", 2};
+
+std::string with_riff_size(std::string bytes, const std::string& size) { return bytes.replace(4, 4, size); }
+std::string headless(const std::string& body) { return "JUNKxxxxJUNK" + body; }
+
+TEST(Probe, FindsChunksAndRefusesWhatItCannotSplit) {
+  const std::string list_with_letters = chunk("LIST", std::string("..data").append(20, '\0'));
+  const Case cases[] = {
+      {"canonical 16 bit", riff(kStereo16 + chunk("data", kSamples)), Found{44, 444, 44100, 16}, {}},
+      {"canonical 24 bit", riff(fmt_chunk(2, 96000, 24) + chunk("data", kSamples)), Found{44, 444, 96000, 24}, {}},
+      {"extensible format tag is not examined", riff(fmt_chunk(2, 8000, 16, 0xFFFE) + chunk("data", kSamples)),
+       Found{44, 444, 8000, 16}, {}},
+      {"tags without a RIFF header", headless(kStereo16 + chunk("data", kSamples)), Found{44, 444, 44100, 16}, {}},
+      {"RIFF size spelling fmt", with_riff_size(riff(kStereo16 + chunk("data", kSamples)), "fmt\x01"),
+       Found{44, 444, 44100, 16}, {}},
+      {"data letters inside metadata, behind an odd-sized chunk",
+       riff(chunk("junk", "abc") + list_with_letters + kStereo16 + chunk("data", kSamples)),
+       Found{12 + 12 + 34 + 24 + 8, 12 + 12 + 34 + 24 + 8 + 400, 44100, 16}, {}},
+      {"without the RIFF header the first data letters win",
+       headless(chunk("junk", "abc") + list_with_letters + kStereo16 + chunk("data", kSamples)),
+       Found{12 + 12 + 2 + 8 + 8, 12 + 12 + 34 + 24 + 8 + 400, 44100, 16}, {}},
+      {"data size stops before trailing metadata", riff(kStereo16 + chunk("data", kSamples) + kTail),
+       Found{44, 444, 44100, 16}, {}},
+      {"data size 0 runs to the end", riff(kStereo16 + "data" + le(0, 4) + kSamples + kTail),
+       Found{44, 444 + 38, 44100, 16}, {}},
+      {"data size past the end runs to the end", riff(kStereo16 + "data" + le(0xFFFFFFFF, 4) + kSamples),
+       Found{44, 444, 44100, 16}, {}},
+      {"data before format", riff(chunk("data", kSamples) + kStereo16), Found{20, 420, 44100, 16}, {}},
+      {"data tag at the very end", riff(kStereo16) + "data", Found{44, 40, 44100, 16}, {}},
+      {"no tags at all", std::string(20000, 'a'), {}, kNoFormat},
+      {"empty file", "", {}, kNoFormat},
+      {"format tag at an odd offset", std::string("x").append(headless(kStereo16 + chunk("data", kSamples))), {}, kNoFormat},
+      {"format tag past the window", headless(std::string(15000, '\0') + kStereo16 + chunk("data", "")), {}, kNoFormat},
+      {"mono, judged before its depth", riff(fmt_chunk(1, 44100, 8) + chunk("data", kSamples)), {}, kNotStereo},
+      {"channel count past the end of the file", "xxfmt ", {}, kNotStereo},
+      {"8 bit", riff(fmt_chunk(2, 44100, 8) + chunk("data", kSamples)), {}, kDepth},
+      {"32 bit", riff(fmt_chunk(2, 44100, 32) + chunk("data", kSamples)), {}, kDepth},
+      {"no data tag", riff(kStereo16), {}, kNoData},
+      {"data tag past the window", riff(kStereo16 + chunk("LIST", std::string(15000, '\0')) + chunk("data", "")), {},
+       kNoData},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.what);
+    try {
+      const Attributes got = probe(test.bytes);
+      ASSERT_TRUE(test.found.has_value()) << "accepted";
+      EXPECT_EQ(got.channels, 2U);
+      EXPECT_EQ(got.data_offset, test.found->offset);
+      EXPECT_EQ(got.data_end, test.found->end);
+      EXPECT_EQ(got.sample_rate, test.found->rate);
+      EXPECT_EQ(got.bits_per_sample, test.found->bits);
+      EXPECT_EQ(got.bytes_per_sample, test.found->bits / 8);
+    } catch (const Failure& failure) {
+      ASSERT_TRUE(test.refused.has_value()) << "refused: " << failure.what();
+      EXPECT_EQ(failure.what(), test.refused->message);
+      EXPECT_EQ(failure.status, test.refused->status);
+    }
+  }
+}
+
+TEST(Probe, CountsOnlyWholeFramesAndNothingBeforeTheData) {
+  EXPECT_EQ(whole_frames({2, 44, 44 + 4 * 5 + 3, 1, 2, 16}), 5U);
+  EXPECT_EQ(whole_frames({2, 44, 44 + 6 * 5 + 5, 1, 3, 24}), 5U);
+  EXPECT_EQ(whole_frames({2, 48, 40, 1, 2, 16}), 0U);
+  EXPECT_EQ(whole_frames({2, 44, (std::int64_t{3} << 32) + 44, 1, 3, 24}), std::uint64_t{1} << 31);
+}
+
+}  // namespace
+}  // namespace tessmar

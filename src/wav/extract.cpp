@@ -1,0 +1,66 @@
+// The channel split: reads the interleaved samples in large blocks and keeps one channel.
+#include "wav/extract.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "wav/fail.h"
+#include "wav/io.h"
+
+namespace tessmar {
+namespace {
+
+// A constant sample width lets the compiler turn each small copy into one move.
+template <std::size_t Width>
+void pick(const unsigned char* frames, unsigned char* samples, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    std::memcpy(samples + i * Width, frames + i * 2 * Width, Width);
+  }
+}
+
+}  // namespace
+
+void COPY_DATA(const std::string& input, const std::string& output, std::int64_t data_offset,
+               std::int64_t data_end, int channel, std::uint32_t bits) {
+  const std::size_t width = bits / 8;
+  const File in = open_file(input, "rb");
+  File out = open_file(output, "ab");
+  if (!in || !out) {
+    fail("Unable to open file.", 2);
+  }
+  Attributes span;
+  span.data_offset = data_offset;
+  span.data_end = data_end;
+  span.bytes_per_sample = static_cast<std::uint32_t>(width);
+  std::uint64_t frames_left = whole_frames(span);
+  if (frames_left > 0 && fseeko(in.get(), data_offset, SEEK_SET) != 0) {
+    fail("Unable to read file.", 2);
+  }
+  std::vector<unsigned char> block(kBlockFrames * 2 * width);
+  std::vector<unsigned char> samples(kBlockFrames * width);
+  const std::size_t selector = channel == 1 ? width : 0;
+  while (frames_left > 0) {
+    const std::size_t frames = std::min<std::uint64_t>(frames_left, kBlockFrames);
+    if (std::fread(block.data(), 2 * width, frames, in.get()) != frames) {
+      fail("Unable to read file.", 2);
+    }
+    if (width == 2) {
+      pick<2>(block.data() + selector, samples.data(), frames);
+    } else {
+      pick<3>(block.data() + selector, samples.data(), frames);
+    }
+    write_all(out, samples.data(), frames * width);
+    frames_left -= frames;
+  }
+  close_output(out);
+}
+
+void copy_channels(const std::string& input, const Attributes& attributes, const std::string& left,
+                   const std::string& right) {
+  COPY_DATA(input, left, attributes.data_offset, attributes.data_end, 0, attributes.bits_per_sample);
+  COPY_DATA(input, right, attributes.data_offset, attributes.data_end, 1, attributes.bits_per_sample);
+}
+
+}  // namespace tessmar

@@ -1,0 +1,83 @@
+// Writes the mono headers, one field at a time through the codec.
+#include "wav/header.h"
+
+#include <array>
+#include <limits>
+
+#include "wav/codec.h"
+#include "wav/fail.h"
+#include "wav/io.h"
+
+namespace tessmar {
+namespace {
+
+using Field = std::array<unsigned char, 4>;
+struct Sized {
+  Field bytes;
+  std::size_t size;
+};
+
+Sized text(const char (&id)[5]) { return {{static_cast<unsigned char>(id[0]), static_cast<unsigned char>(id[1]),
+                                          static_cast<unsigned char>(id[2]), static_cast<unsigned char>(id[3])},
+                                         4}; }
+
+Sized u16(std::uint16_t value) {
+  Sized field{{}, 2};
+  Decon2(value, field.bytes.data());
+  return field;
+}
+
+Sized u32(std::uint32_t value) {
+  Sized field{{}, 4};
+  Decon4(value, field.bytes.data());
+  return field;
+}
+
+}  // namespace
+
+void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32_t bits,
+                 std::uint32_t frames) {
+  const std::uint32_t bytes_per_sample = bits / 8;
+  const std::uint32_t data_size = frames * bytes_per_sample;
+  const std::array<Sized, 13> fields = {
+      text("RIFF"),
+      u32(data_size + 36),
+      text("WAVE"),
+      text("fmt "),
+      u32(16),
+      u16(1),  // integer PCM, whatever the input's own format tag
+      u16(1),  // one channel
+      u32(sample_rate),
+      u32(sample_rate * bytes_per_sample),
+      u16(static_cast<std::uint16_t>(bytes_per_sample)),
+      u16(static_cast<std::uint16_t>(bits)),
+      text("data"),
+      u32(data_size),
+  };
+  File file = open_file(name, "wb");
+  if (!file) {
+    fail("Unable to open file.", 2);
+  }
+  for (const Sized& field : fields) {
+    write_all(file, field.bytes.data(), field.size);
+  }
+  close_output(file);
+}
+
+std::uint32_t header_frames(const Attributes& attributes) {
+  const std::uint64_t frames = whole_frames(attributes);
+  // The RIFF size field holds the data size + 36 in 32 bits.
+  constexpr std::uint64_t kMaxData = std::numeric_limits<std::uint32_t>::max() - 36U;
+  if (frames > kMaxData / attributes.bytes_per_sample) {
+    fail("The file you want to convert is too large!", 1);
+  }
+  return static_cast<std::uint32_t>(frames);
+}
+
+void write_headers(const Attributes& attributes, const std::string& left, const std::string& right) {
+  const std::uint32_t frames = header_frames(attributes);
+  MAKE_HEADER(left, attributes.sample_rate, attributes.bits_per_sample, frames);
+  MAKE_HEADER(right, attributes.sample_rate, attributes.bits_per_sample, frames);
+}
+
+}  // namespace tessmar

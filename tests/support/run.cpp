@@ -131,7 +131,7 @@ std::string InTempDir::read(const std::string& name) const {
 std::string InTempDir::listing() const {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
-    const auto name = std::filesystem::relative(entry.path(), dir).string();
+    const auto name = entry.path().lexically_relative(dir).string();
     const bool file = entry.is_regular_file() && !entry.is_symlink();
     names.push_back(file ? name + ":" + std::to_string(entry.file_size()) : name);
   }

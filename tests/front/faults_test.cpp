@@ -1,0 +1,74 @@
+// Faults a user meets: what the program says, its status, and what it leaves on disk.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/run.h"
+#include "support/wav_bytes.h"
+
+namespace tessmar_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kWav = stereo_wav(24, pattern(60));
+
+struct Fault {
+  const char* what;
+  void (*arrange)(const fs::path& dir);
+  std::string input;
+  bool unprivileged;
+  std::string out;
+  int status;
+  std::string left_on_disk;
+};
+
+using Faults = InTempDir;
+
+TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
+  const std::string input = "song.wav:" + std::to_string(kWav.size());
+  const Fault cases[] = {
+      {"input is a directory", [](const fs::path& dir) { fs::create_directory(dir / "music"); }, "music", false,
+       "Cannot find file in track list called music!!\n", 2, "music " + input},
+      {"left output is a directory", [](const fs::path& dir) { fs::create_directory(dir / "songL.wav"); }, "song.wav",
+       false, "Unable to open file.\n", 2, input + " songL.wav"},
+      {"right output is a directory", [](const fs::path& dir) { fs::create_directory(dir / "songR.wav"); },
+       "song.wav", false, "Unable to open file.\n", 2, input + " songL.wav:44 songR.wav"},
+      {"left output on a full disk", [](const fs::path& dir) { fs::create_symlink("/dev/full", dir / "songL.wav"); },
+       "song.wav", false, "Unable to write file.\n", 2, input + " songL.wav"},
+      {"right output on a full disk", [](const fs::path& dir) { fs::create_symlink("/dev/full", dir / "songR.wav"); },
+       "song.wav", false, "Unable to write file.\n", 2, input + " songL.wav:44 songR.wav"},
+      {"input unreadable", [](const fs::path& dir) { fs::permissions(dir / "song.wav", fs::perms::none); },
+       "song.wav", true, "Cannot find file in track list called song.wav!!\n", 2, input},
+      {"output directory not writable",
+       [](const fs::path& dir) {
+         fs::create_directory(dir / "ro");
+         fs::rename(dir / "song.wav", dir / "ro/song.wav");
+         fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                                         fs::perms::others_exec);
+       },
+       "ro/song.wav", true, "Unable to open file.\n", 2, "ro ro/" + input},
+  };
+  for (const Fault& fault : cases) {
+    SCOPED_TRACE(fault.what);
+    fs::remove_all(dir);
+    fs::create_directory(dir);
+    write("song.wav", kWav);
+    fault.arrange(dir);
+    const Outcome outcome = run({fault.input}, std::nullopt, fault.unprivileged);
+    if (outcome.status == kCannotDropPrivileges) {
+      std::cout << "skipped '" << fault.what << "': cannot run as an unprivileged user here\n";
+      continue;
+    }
+    EXPECT_EQ(outcome.out, fault.out);
+    EXPECT_EQ(outcome.status, fault.status);
+    fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
+    if (fs::exists(dir / "ro")) {
+      fs::permissions(dir / "ro", fs::perms::owner_all, fs::perm_options::add);
+    }
+    EXPECT_EQ(listing(), fault.left_on_disk);
+  }
+}
+
+}  // namespace
+}  // namespace tessmar_test

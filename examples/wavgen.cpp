@@ -160,7 +160,7 @@ void noise(const std::string& name, std::uint64_t mebibytes, std::uint16_t bits)
 
 int main(int argc, char** argv) {
   const std::string mode = argc >= 3 ? argv[1] : "";
-  const auto number = [&](int at, double fallback) { return argc > at ? std::atof(argv[at]) : fallback; };
+  const auto number = [&](int at, double fallback) { return argc > at ? std::strtod(argv[at], nullptr) : fallback; };
   if (mode == "tones") {
     const auto rate = static_cast<std::uint32_t>(number(4, 22050));
     const auto bits = static_cast<std::uint16_t>(number(5, 16));

@@ -51,11 +51,10 @@ void check_outputs(const std::string& input, const tessmar::Attributes& attribut
             width * 8 == attributes.bits_per_sample,
         "accepted a file that is not stereo 16 or 24 bits");
   check(attributes.data_end <= static_cast<std::int64_t>(input.size()), "samples end past the file");
-  const std::string frames =
-      attributes.data_end > attributes.data_offset
-          ? input.substr(static_cast<std::size_t>(attributes.data_offset),
-                         static_cast<std::size_t>(attributes.data_end - attributes.data_offset))
-          : "";
+  const std::string frames = attributes.data_end > attributes.data_offset
+                                 ? input.substr(static_cast<std::size_t>(attributes.data_offset),
+                                                static_cast<std::size_t>(attributes.data_end - attributes.data_offset))
+                                 : "";
   const auto bits = static_cast<std::uint16_t>(attributes.bits_per_sample);
   check(slurp(left) == tessmar_test::mono_wav(bits, attributes.sample_rate, frames, 0), "left output is wrong");
   check(slurp(right) == tessmar_test::mono_wav(bits, attributes.sample_rate, frames, 1), "right output is wrong");

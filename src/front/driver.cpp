@@ -17,8 +17,9 @@ namespace {
 // Shows the prompt, then reads one whitespace-delimited word of any length.
 // The end of the input before a word means the user has left: end quietly with status 1.
 std::string ask(const char* prompt) {
-  std::fputs(prompt, stdout);
-  std::fflush(stdout);
+  // A prompt that cannot be shown changes nothing of the split.
+  (void)std::fputs(prompt, stdout);
+  (void)std::fflush(stdout);
   int c = std::getchar();
   while (c != EOF && std::isspace(c) != 0) {
     c = std::getchar();

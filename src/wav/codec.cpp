@@ -3,14 +3,11 @@
 
 namespace tessmar {
 
-std::uint16_t Assem2(const unsigned char* bytes) {
-  return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8U));
-}
+std::uint16_t Assem2(const unsigned char* bytes) { return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8U)); }
 
 std::uint32_t Assem4(const unsigned char* bytes) {
   return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8U) |
-         (static_cast<std::uint32_t>(bytes[2]) << 16U) |
-         (static_cast<std::uint32_t>(bytes[3]) << 24U);
+         (static_cast<std::uint32_t>(bytes[2]) << 16U) | (static_cast<std::uint32_t>(bytes[3]) << 24U);
 }
 
 void Decon2(std::uint16_t value, unsigned char* bytes) {

@@ -22,8 +22,8 @@ void pick(const unsigned char* frames, unsigned char* samples, std::size_t count
 
 }  // namespace
 
-void COPY_DATA(const std::string& input, const std::string& output, std::int64_t data_offset,
-               std::int64_t data_end, int channel, std::uint32_t bits) {
+void COPY_DATA(const std::string& input, const std::string& output, std::int64_t data_offset, std::int64_t data_end,
+               int channel, std::uint32_t bits) {
   const std::size_t width = bits / 8;
   const File in = open_file(input, "rb");
   File out = open_file(output, "ab");

@@ -7,8 +7,9 @@
 namespace tessmar {
 
 void fail(std::string_view message, int status) {
-  std::fwrite(message.data(), 1, message.size(), stdout);
-  std::fputc('\n', stdout);
+  // Nothing is left to report a failed report to.
+  (void)std::fwrite(message.data(), 1, message.size(), stdout);
+  (void)std::fputc('\n', stdout);
   std::exit(status);
 }
 

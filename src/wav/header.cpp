@@ -1,8 +1,10 @@
 // Writes the mono headers, one field at a time through the codec.
 #include "wav/header.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
+#include <string_view>
 
 #include "wav/codec.h"
 #include "wav/fail.h"
@@ -11,35 +13,36 @@
 namespace tessmar {
 namespace {
 
-using Field = std::array<unsigned char, 4>;
-struct Sized {
-  Field bytes;
-  std::size_t size;
+// One header field, encoded and ready for its own write.
+struct Field {
+  std::array<unsigned char, 4> bytes{};
+  std::size_t size = 0;
 };
 
-Sized text(const char (&id)[5]) { return {{static_cast<unsigned char>(id[0]), static_cast<unsigned char>(id[1]),
-                                          static_cast<unsigned char>(id[2]), static_cast<unsigned char>(id[3])},
-                                         4}; }
+Field text(std::string_view id) {
+  Field field{{}, 4};
+  std::copy(id.begin(), id.end(), field.bytes.begin());
+  return field;
+}
 
-Sized u16(std::uint16_t value) {
-  Sized field{{}, 2};
+Field u16(std::uint16_t value) {
+  Field field{{}, 2};
   Decon2(value, field.bytes.data());
   return field;
 }
 
-Sized u32(std::uint32_t value) {
-  Sized field{{}, 4};
+Field u32(std::uint32_t value) {
+  Field field{{}, 4};
   Decon4(value, field.bytes.data());
   return field;
 }
 
 }  // namespace
 
-void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32_t bits,
-                 std::uint32_t frames) {
+void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32_t bits, std::uint32_t frames) {
   const std::uint32_t bytes_per_sample = bits / 8;
   const std::uint32_t data_size = frames * bytes_per_sample;
-  const std::array<Sized, 13> fields = {
+  const std::array<Field, 13> fields = {
       text("RIFF"),
       u32(data_size + 36),
       text("WAVE"),
@@ -58,7 +61,7 @@ void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32
   if (!file) {
     fail("Unable to open file.", 2);
   }
-  for (const Sized& field : fields) {
+  for (const Field& field : fields) {
     write_all(file, field.bytes.data(), field.size);
   }
   close_output(file);

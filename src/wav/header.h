@@ -11,8 +11,7 @@ namespace tessmar {
 constexpr std::uint32_t kHeaderSize = 44;
 
 // Creates or empties the named file and writes a header for frames mono samples.
-void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32_t bits,
-                 std::uint32_t frames);
+void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32_t bits, std::uint32_t frames);
 
 // The frame count both headers state; refuses a split whose outputs would pass 4 GiB.
 std::uint32_t header_frames(const Attributes& attributes);

@@ -8,8 +8,9 @@
 
 namespace tessmar {
 
+// Closes what an early end leaves open; outputs are closed through close_output, which checks.
 struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+  void operator()(std::FILE* file) const { (void)std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 

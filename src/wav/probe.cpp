@@ -113,7 +113,7 @@ std::uint64_t whole_frames(const Attributes& attributes) {
     return 0;
   }
   const auto bytes = static_cast<std::uint64_t>(attributes.data_end - attributes.data_offset);
-  return bytes / (2U * attributes.bytes_per_sample);
+  return bytes / (std::uint64_t{2} * attributes.bytes_per_sample);
 }
 
 void GET_ATTRIBUTES(int track, const std::string& name, std::span<Attributes> tracks) {

@@ -32,14 +32,14 @@ TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
        "Cannot find file in track list called music!!\n", 2, "music " + input},
       {"left output is a directory", [](const fs::path& dir) { fs::create_directory(dir / "songL.wav"); }, "song.wav",
        false, "Unable to open file.\n", 2, input + " songL.wav"},
-      {"right output is a directory", [](const fs::path& dir) { fs::create_directory(dir / "songR.wav"); },
-       "song.wav", false, "Unable to open file.\n", 2, input + " songL.wav:44 songR.wav"},
+      {"right output is a directory", [](const fs::path& dir) { fs::create_directory(dir / "songR.wav"); }, "song.wav",
+       false, "Unable to open file.\n", 2, input + " songL.wav:44 songR.wav"},
       {"left output on a full disk", [](const fs::path& dir) { fs::create_symlink("/dev/full", dir / "songL.wav"); },
        "song.wav", false, "Unable to write file.\n", 2, input + " songL.wav"},
       {"right output on a full disk", [](const fs::path& dir) { fs::create_symlink("/dev/full", dir / "songR.wav"); },
        "song.wav", false, "Unable to write file.\n", 2, input + " songL.wav:44 songR.wav"},
-      {"input unreadable", [](const fs::path& dir) { fs::permissions(dir / "song.wav", fs::perms::none); },
-       "song.wav", true, "Cannot find file in track list called song.wav!!\n", 2, input},
+      {"input unreadable", [](const fs::path& dir) { fs::permissions(dir / "song.wav", fs::perms::none); }, "song.wav",
+       true, "Cannot find file in track list called song.wav!!\n", 2, input},
       {"output directory not writable",
        [](const fs::path& dir) {
          fs::create_directory(dir / "ro");

@@ -28,7 +28,8 @@ pid_t start(const std::filesystem::path& dir, std::string program, const std::ve
     if (dup2(in, 0) < 0 || dup2(out, 1) < 0 || chdir(dir.c_str()) != 0) {
       _exit(127);
     }
-    if (unprivileged && geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+    if (unprivileged && geteuid() == 0 &&
+        (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
       _exit(kCannotDropPrivileges);
     }
     execv(argv[0], argv.data());

@@ -23,7 +23,8 @@ inline std::string chunk(std::string_view id, std::string_view body) {
 
 inline std::string fmt_chunk(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, std::uint16_t tag = 1) {
   const std::uint16_t align = static_cast<std::uint16_t>(channels * bits / 8);
-  return chunk("fmt ", le(tag, 2) + le(channels, 2) + le(rate, 4) + le(rate * align, 4) + le(align, 2) + le(bits, 2));
+  return chunk("fmt ", le(tag, 2) + le(channels, 2) + le(rate, 4) + le(std::uint64_t{rate} * align, 4) + le(align, 2) +
+                           le(bits, 2));
 }
 
 inline std::string riff(std::string_view chunks) {

@@ -24,7 +24,7 @@ std::vector<Split> splits(std::uint16_t bits) {
   const auto plain = [&](const std::string& samples) { return stereo_wav(bits, samples, 22050); };
   const std::string fmt = fmt_chunk(2, 22050, bits);
   const std::string some = frames(100);
-  const std::string list = chunk("LIST", "INFOISFT" + le(5, 4) + "data\0");
+  const std::string list = chunk("LIST", "INFOISFT" + le(5, 4) + std::string("data\0", 5));
   const std::string id3 = chunk("id3 ", pattern(301, 7));
   return {
       {"empty data", plain(""), ""},

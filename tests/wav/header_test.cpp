@@ -53,14 +53,14 @@ TEST_F(LargeFiles, SplitsAnInputPastTwoGibibytes) {
   const std::uint32_t data_size = (1U << 31) + 4096;
   const std::uint64_t past_2g = (1ULL << 31) + 40;  // a frame whose offset needs more than 31 bits
   const std::uint64_t last = 44 + data_size - 4;
-  write_sparse(dir / "long.wav", riff(fmt_chunk(2, 48000, 16) + "data" + le(data_size, 4)) + "LlRrlLrR", 44 + data_size + 100,
-               {{past_2g, "AaBb"}, {last, "YyZz"}, {44 + data_size, "trailing metadata"}});
+  write_sparse(dir / "long.wav", riff(fmt_chunk(2, 48000, 16) + "data" + le(data_size, 4)) + "LlRrlLrR",
+               44 + data_size + 100, {{past_2g, "AaBb"}, {last, "YyZz"}, {44 + data_size, "trailing metadata"}});
   const Outcome outcome = run({"long.wav"});
   EXPECT_EQ(outcome.out, "done\n");
   ASSERT_EQ(outcome.status, 0);
   const std::uint64_t samples = data_size / 2;
-  for (const auto& [name, expected] : std::vector<std::pair<std::string, std::string>>{
-           {"longL.wav", "LllLAaYy"}, {"longR.wav", "RrrRBbZz"}}) {
+  for (const auto& [name, expected] :
+       std::vector<std::pair<std::string, std::string>>{{"longL.wav", "LllLAaYy"}, {"longR.wav", "RrrRBbZz"}}) {
     SCOPED_TRACE(name);
     const auto path = dir / name;
     EXPECT_EQ(std::filesystem::file_size(path), 44 + samples);

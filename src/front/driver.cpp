@@ -61,9 +61,8 @@ OutputNames derive_output_names(const std::string& input) {
   if (start == std::string::npos) {
     fail("Filename error: looking for format of type name.wav", 2);
   }
-  const std::size_t stop = input.find('.', start);
-  const std::string base =
-      input.substr(0, component) + input.substr(start, stop == std::string::npos ? stop : stop - start);
+  // Without a further dot the count runs past the end, and substr stops there.
+  const std::string base = input.substr(0, component) + input.substr(start, input.find('.', start) - start);
   return {base + "L.wav", base + "R.wav"};
 }
 

@@ -12,13 +12,16 @@
 namespace tessmar {
 namespace {
 
-// A constant sample width lets the compiler turn each small copy into one move.
-template <std::size_t Width>
+// Constant sizes let the compiler turn each copy into one move. A 3-byte sample moves as a
+// 4-byte word: its extra byte is overwritten by the next sample, or lands in the spare byte.
+template <std::size_t Width, std::size_t Move>
 void pick(const unsigned char* frames, unsigned char* samples, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
-    std::memcpy(samples + i * Width, frames + i * 2 * Width, Width);
+    std::memcpy(samples + i * Width, frames + i * 2 * Width, Move);
   }
 }
+
+constexpr std::size_t kSpare = 1;
 
 }  // namespace
 
@@ -38,8 +41,8 @@ void COPY_DATA(const std::string& input, const std::string& output, std::int64_t
   if (frames_left > 0 && fseeko(in.get(), data_offset, SEEK_SET) != 0) {
     fail("Unable to read file.", 2);
   }
-  std::vector<unsigned char> block(kBlockFrames * 2 * width);
-  std::vector<unsigned char> samples(kBlockFrames * width);
+  std::vector<unsigned char> block(kBlockFrames * 2 * width + kSpare);
+  std::vector<unsigned char> samples(kBlockFrames * width + kSpare);
   const std::size_t selector = channel == 1 ? width : 0;
   while (frames_left > 0) {
     const std::size_t frames = std::min<std::uint64_t>(frames_left, kBlockFrames);
@@ -47,9 +50,9 @@ void COPY_DATA(const std::string& input, const std::string& output, std::int64_t
       fail("Unable to read file.", 2);
     }
     if (width == 2) {
-      pick<2>(block.data() + selector, samples.data(), frames);
+      pick<2, 2>(block.data() + selector, samples.data(), frames);
     } else {
-      pick<3>(block.data() + selector, samples.data(), frames);
+      pick<3, 4>(block.data() + selector, samples.data(), frames);
     }
     write_all(out, samples.data(), frames * width);
     frames_left -= frames;

@@ -122,6 +122,11 @@ void seeds(const std::string& dir) {
   write_file(dir + "/extensible.wav", wav(fmt24x, samples24));
   write_file(dir + "/meta-before.wav", wav(before, samples16));
   write_file(dir + "/meta-after.wav", wav(fmt16, samples16, list));
+  // Metadata that pushes both chunks to the edge of the window in which they are looked for.
+  Bytes far;
+  put_chunk(far, "LIST", Bytes(14930, 'i'));
+  far.insert(far.end(), fmt16.begin(), fmt16.end());
+  write_file(dir + "/meta-far.wav", wav(far, samples16));
   Bytes truncated = wav(fmt24x, samples24);
   truncated.resize(truncated.size() / 2 + 1);
   write_file(dir + "/truncated.wav", truncated);

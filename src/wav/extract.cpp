@@ -33,11 +33,7 @@ void COPY_DATA(const std::string& input, const std::string& output, std::int64_t
   if (!in || !out) {
     fail("Unable to open file.", 2);
   }
-  Attributes span;
-  span.data_offset = data_offset;
-  span.data_end = data_end;
-  span.bytes_per_sample = static_cast<std::uint32_t>(width);
-  std::uint64_t frames_left = whole_frames(span);
+  std::uint64_t frames_left = whole_frames(data_offset, data_end, bits / 8);
   if (frames_left > 0 && fseeko(in.get(), data_offset, SEEK_SET) != 0) {
     fail("Unable to read file.", 2);
   }

@@ -68,7 +68,7 @@ void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32
 }
 
 std::uint32_t header_frames(const Attributes& attributes) {
-  const std::uint64_t frames = whole_frames(attributes);
+  const std::uint64_t frames = whole_frames(attributes.data_offset, attributes.data_end, attributes.bytes_per_sample);
   // The RIFF size field holds the data size + 36 in 32 bits.
   constexpr std::uint64_t kMaxData = std::numeric_limits<std::uint32_t>::max() - 36U;
   if (frames > kMaxData / attributes.bytes_per_sample) {

@@ -108,12 +108,11 @@ Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_len
   return attributes;
 }
 
-std::uint64_t whole_frames(const Attributes& attributes) {
-  if (attributes.data_end <= attributes.data_offset || attributes.bytes_per_sample == 0) {
+std::uint64_t whole_frames(std::int64_t data_offset, std::int64_t data_end, std::uint32_t bytes_per_sample) {
+  if (data_end <= data_offset || bytes_per_sample == 0) {
     return 0;
   }
-  const auto bytes = static_cast<std::uint64_t>(attributes.data_end - attributes.data_offset);
-  return bytes / (std::uint64_t{2} * attributes.bytes_per_sample);
+  return static_cast<std::uint64_t>(data_end - data_offset) / (std::uint64_t{2} * bytes_per_sample);
 }
 
 void GET_ATTRIBUTES(int track, const std::string& name, std::span<Attributes> tracks) {

@@ -25,8 +25,8 @@ constexpr std::int64_t kHeadSize = kTagWindow + 24;
 // Reports an unusable file and ends the run.
 Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_length);
 
-// Whole stereo frames between the data offset and the end of the samples.
-std::uint64_t whole_frames(const Attributes& attributes);
+// Whole stereo frames of samples of the given width between the data offset and end.
+std::uint64_t whole_frames(std::int64_t data_offset, std::int64_t data_end, std::uint32_t bytes_per_sample);
 
 // Probes the named file and fills tracks[track].
 void GET_ATTRIBUTES(int track, const std::string& name, std::span<Attributes> tracks);

@@ -123,10 +123,10 @@ TEST(Probe, FindsChunksAndRefusesWhatItCannotSplit) {
 }
 
 TEST(Probe, CountsOnlyWholeFramesAndNothingBeforeTheData) {
-  EXPECT_EQ(whole_frames({2, 44, 44 + 4 * 5 + 3, 1, 2, 16}), 5U);
-  EXPECT_EQ(whole_frames({2, 44, 44 + 6 * 5 + 5, 1, 3, 24}), 5U);
-  EXPECT_EQ(whole_frames({2, 48, 40, 1, 2, 16}), 0U);
-  EXPECT_EQ(whole_frames({2, 44, (std::int64_t{3} << 32) + 44, 1, 3, 24}), std::uint64_t{1} << 31);
+  EXPECT_EQ(whole_frames(44, 44 + 4 * 5 + 3, 2), 5U);
+  EXPECT_EQ(whole_frames(44, 44 + 6 * 5 + 5, 3), 5U);
+  EXPECT_EQ(whole_frames(48, 40, 2), 0U);
+  EXPECT_EQ(whole_frames(44, (std::int64_t{3} << 32) + 44, 3), std::uint64_t{1} << 31);
 }
 
 }  // namespace

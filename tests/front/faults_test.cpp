@@ -1,6 +1,9 @@
 // Faults a user meets: what the program says, its status, and what it leaves on disk.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdlib>
 #include <filesystem>
 
 #include "support/run.h"
@@ -68,6 +71,16 @@ TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
     }
     EXPECT_EQ(listing(), fault.left_on_disk);
   }
+}
+
+// A pipe opens like a file but cannot be measured: that must be a read failure, not a verdict on
+// the contents.
+TEST_F(Faults, InputThatCannotBeMeasuredIsAReadFailure) {
+  const std::string command = "printf RIFF | " + std::string(TESSMAR_BIN) + " /dev/stdin > " + (dir / "out").string();
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+  EXPECT_EQ(read("out"), "Unable to read file.\n");
 }
 
 }  // namespace

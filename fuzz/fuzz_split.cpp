@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   // An input this small can neither be too large nor fail to write: every later failure is a finding.
   try {
-    tessmar::write_headers(tracks[0], left, right);
+    tessmar::write_headers(input, tracks[0], left, right);
     tessmar::copy_channels(input, tracks[0], left, right);
   } catch (const tessmar_test::Failure& failure) {
     check(false, failure.what());

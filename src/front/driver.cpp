@@ -69,7 +69,7 @@ OutputNames derive_output_names(const std::string& input) {
 void split(const std::string& input, const OutputNames& names) {
   std::array<Attributes, 1> tracks{};
   GET_ATTRIBUTES(0, input, tracks);
-  write_headers(tracks[0], names.left, names.right);
+  write_headers(input, tracks[0], names.left, names.right);
   copy_channels(input, tracks[0], names.left, names.right);
   std::puts("done");
 }

@@ -77,9 +77,18 @@ std::uint32_t header_frames(const Attributes& attributes) {
   return static_cast<std::uint32_t>(frames);
 }
 
-void write_headers(const Attributes& attributes, const std::string& left, const std::string& right) {
+void write_headers(const std::string& input, const Attributes& attributes, const std::string& left,
+                   const std::string& right) {
   const std::uint32_t frames = header_frames(attributes);
+  // Asked again before each file: the left one, once created, may be where the right name leads.
+  const auto refuse_shared_files = [&] {
+    if (same_file(left, input) || same_file(right, input) || same_file(left, right)) {
+      fail("Unable to open file.", 2);
+    }
+  };
+  refuse_shared_files();
   MAKE_HEADER(left, attributes.sample_rate, attributes.bits_per_sample, frames);
+  refuse_shared_files();
   MAKE_HEADER(right, attributes.sample_rate, attributes.bits_per_sample, frames);
 }
 

@@ -17,6 +17,8 @@ void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32
 std::uint32_t header_frames(const Attributes& attributes);
 
 // Header stage: the left file's header, then the right one's, before any sample is copied.
-void write_headers(const Attributes& attributes, const std::string& left, const std::string& right);
+// Refuses, before it empties a file, an output that is the input or both outputs being one file.
+void write_headers(const std::string& input, const Attributes& attributes, const std::string& left,
+                   const std::string& right);
 
 }  // namespace tessmar

@@ -17,6 +17,13 @@ File open_file(const std::string& name, const char* mode) {
   return file;
 }
 
+bool same_file(const std::string& one, const std::string& other) {
+  struct stat first {};
+  struct stat second {};
+  return stat(one.c_str(), &first) == 0 && stat(other.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
 void write_all(const File& file, const void* bytes, std::size_t size) {
   if (std::fwrite(bytes, 1, size, file.get()) != size) {
     fail("Unable to write file.", 2);

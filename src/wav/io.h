@@ -17,6 +17,9 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 // Empty when the file cannot be opened; a directory never opens.
 File open_file(const std::string& name, const char* mode);
 
+// Whether both names lead, through any links, to one existing file.
+bool same_file(const std::string& one, const std::string& other);
+
 // Writes all bytes or reports "Unable to write file.".
 void write_all(const File& file, const void* bytes, std::size_t size);
 

@@ -2,6 +2,7 @@
 //   wavgen tones OUT [SECONDS] [RATE] [BITS]  a two-tone signal: 440 Hz left, 660 Hz right
 //   wavgen noise OUT MIB [BITS]               MIB mebibytes of varied samples, written in blocks
 //   wavgen seeds DIR                          small files of many layouts, whole and broken
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -127,6 +128,19 @@ void seeds(const std::string& dir) {
   put_chunk(far, "LIST", Bytes(14930, 'i'));
   far.insert(far.end(), fmt16.begin(), fmt16.end());
   write_file(dir + "/meta-far.wav", wav(far, samples16));
+  // A 64-bit file: its data size stands in the ds64 chunk, and metadata follows the samples.
+  Bytes sizes;
+  for (const std::uint32_t word : {0U, 0U, static_cast<std::uint32_t>(samples16.size()), 0U, 0U, 0U, 0U}) {
+    put32(sizes, word);  // RIFF size, data size, sample count (64 bits each), table length
+  }
+  Bytes wide_before;
+  put_chunk(wide_before, "ds64", sizes);
+  wide_before.insert(wide_before.end(), fmt16.begin(), fmt16.end());
+  Bytes wide = head(wide_before, 0xFFFFFFFF, 0xFFFFFFFF);
+  std::copy_n("RF64", 4, wide.begin());
+  wide.insert(wide.end(), samples16.begin(), samples16.end());
+  wide.insert(wide.end(), list.begin(), list.end());
+  write_file(dir + "/rf64.wav", wide);
   Bytes truncated = wav(fmt24x, samples24);
   truncated.resize(truncated.size() / 2 + 1);
   write_file(dir + "/truncated.wav", truncated);

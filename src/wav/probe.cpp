@@ -49,11 +49,16 @@ struct ChunkPlaces {
   std::int64_t data = kNotFound;
 };
 
-// Follows the RIFF chunk list, so letters inside a size field or a metadata chunk are not
-// mistaken for a chunk id.
+// RF64 and BW64 are RIFF with 64-bit sizes, for recordings past 4 GiB.
+bool is_wide(std::span<const unsigned char> head) {
+  return (tag_at(head, 0, "RF64") || tag_at(head, 0, "BW64")) && tag_at(head, 8, "WAVE");
+}
+
+// Follows the chunk list, so letters inside a size field or a metadata chunk are not mistaken
+// for a chunk id.
 ChunkPlaces walk_chunks(std::span<const unsigned char> head, std::int64_t file_length) {
   ChunkPlaces places;
-  if (!tag_at(head, 0, "RIFF") || !tag_at(head, 8, "WAVE")) {
+  if (!(tag_at(head, 0, "RIFF") && tag_at(head, 8, "WAVE")) && !is_wide(head)) {
     return places;
   }
   for (std::int64_t offset = 12; offset <= kTagWindow && offset + 8 <= file_length;) {
@@ -70,6 +75,21 @@ ChunkPlaces walk_chunks(std::span<const unsigned char> head, std::int64_t file_l
     offset += 8 + size + (size & 1);  // an odd-sized chunk is followed by a pad byte
   }
   return places;
+}
+
+// The data chunk's size. A wide file states 0xFFFFFFFF there and keeps the real size in the
+// ds64 chunk that leads its chunk list.
+std::uint64_t data_size(std::span<const unsigned char> head, std::int64_t data_tag) {
+  const std::uint32_t size = Assem4(bytes_at(head, data_tag + 4).data());
+  constexpr std::int64_t kDs64 = 12;
+  constexpr std::uint32_t kDs64Sizes = 16;  // RIFF size and data size, 8 bytes each
+  if (size != 0xFFFFFFFFU || !is_wide(head) || !tag_at(head, kDs64, "ds64") ||
+      Assem4(bytes_at(head, kDs64 + 4).data()) < kDs64Sizes) {
+    return size;
+  }
+  const std::uint64_t low = Assem4(bytes_at(head, kDs64 + 16).data());
+  const std::uint64_t high = Assem4(bytes_at(head, kDs64 + 20).data());
+  return high << 32U | low;
 }
 
 }  // namespace
@@ -102,9 +122,10 @@ Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_len
   }
   attributes.data_offset = places.data + 8;
   // A size of 0 or one larger than the file (an unfinished recording) means: to the end.
-  const std::int64_t size = Assem4(bytes_at(head, places.data + 4).data());
-  const bool size_fits = size != 0 && attributes.data_offset + size <= file_length;
-  attributes.data_end = size_fits ? attributes.data_offset + size : file_length;
+  const std::uint64_t size = data_size(head, places.data);
+  const bool size_fits = size != 0 && attributes.data_offset <= file_length &&
+                         size <= static_cast<std::uint64_t>(file_length - attributes.data_offset);
+  attributes.data_end = size_fits ? attributes.data_offset + static_cast<std::int64_t>(size) : file_length;
   return attributes;
 }
 

@@ -49,12 +49,14 @@ const Refused kNoData{"Can't find data block in wave file!", 2};
 
 std::string with_riff_size(std::string bytes, const std::string& size) { return bytes.replace(4, 4, size); }
 std::string headless(const std::string& body) { return "JUNKxxxxJUNK" + body; }
-std::string as(const char* form, std::string bytes) { return bytes.replace(0, 4, form); }
-// 64-bit RIFF and data sizes, and the sample count: 24 bytes, or fewer to cut the chunk short.
-std::string ds64(std::uint64_t data_size, std::size_t size = 24) {
-  return chunk("ds64", (le(0, 8) + le(data_size, 8) + le(0, 8)).substr(0, size));
+// A wide file: a ds64 chunk (or another) first, then the format, the data chunk and metadata.
+// The ds64 body holds 64-bit RIFF and data sizes and the sample count: 24 bytes, fewer if cut short.
+std::string ds64(std::uint64_t data_size, std::size_t size = 24, const char* id = "ds64") {
+  return chunk(id, (le(0, 8) + le(data_size, 8) + le(0, 8)).substr(0, size));
 }
-const std::string kWideData = "data" + le(0xFFFFFFFF, 4) + kSamples;
+std::string wide(const char* form, const std::string& first, const std::string& data = "data" + le(~0U, 4) + kSamples) {
+  return riff(first + kStereo16 + data + kTail).replace(0, 4, form);
+}
 
 TEST(Probe, FindsChunksAndRefusesWhatItCannotSplit) {
   const std::string list_with_letters = chunk("LIST", std::string("..data").append(20, '\0'));
@@ -92,39 +94,14 @@ TEST(Probe, FindsChunksAndRefusesWhatItCannotSplit) {
        {}},
       {"data before format", riff(chunk("data", kSamples) + kStereo16), Found{20, 420, 44100, 16}, {}},
       {"data tag at the very end", riff(kStereo16) + "data", Found{44, 40, 44100, 16}, {}},
-      {"RF64 data size from ds64",
-       as("RF64", riff(ds64(400) + kStereo16 + kWideData + kTail)),
-       Found{76, 476, 44100, 16},
-       {}},
-      {"BW64 data size from ds64",
-       as("BW64", riff(ds64(400) + kStereo16 + kWideData + kTail)),
-       Found{76, 476, 44100, 16},
-       {}},
-      {"RF64 ds64 size 0 runs to the end",
-       as("RF64", riff(ds64(0) + kStereo16 + kWideData + kTail)),
-       Found{76, 514, 44100, 16},
-       {}},
-      {"RF64 ds64 size past the end",
-       as("RF64", riff(ds64(~0ULL) + kStereo16 + kWideData + kTail)),
-       Found{76, 514, 44100, 16},
-       {}},
-      {"RF64 data chunk's own size",
-       as("RF64", riff(ds64(2) + kStereo16 + chunk("data", kSamples) + kTail)),
-       Found{76, 476, 44100, 16},
-       {}},
-      {"RF64 without ds64 first",
-       as("RF64", riff(chunk("JUNK", "") + ds64(400) + kStereo16 + kWideData + kTail)),
-       Found{84, 522, 44100, 16},
-       {}},
-      {"RF64 ds64 too short",
-       as("RF64", riff(ds64(400, 15) + kStereo16 + kWideData + kTail)),
-       Found{68, 506, 44100, 16},
-       {}},
-      {"RIFF ignores ds64", riff(ds64(400) + kStereo16 + kWideData + kTail), Found{76, 514, 44100, 16}, {}},
-      {"RF64 data letters inside metadata",
-       as("RF64", riff(ds64(400) + list_with_letters + kStereo16 + kWideData)),
-       Found{110, 510, 44100, 16},
-       {}},
+      {"RF64 data size from ds64", wide("RF64", ds64(400)), Found{76, 476, 44100, 16}, {}},
+      {"BW64 data size from ds64", wide("BW64", ds64(400)), Found{76, 476, 44100, 16}, {}},
+      {"RF64 ds64 size past the end", wide("RF64", ds64(~0ULL)), Found{76, 514, 44100, 16}, {}},
+      {"RF64 data chunk's own size", wide("RF64", ds64(2), chunk("data", kSamples)), Found{76, 476, 44100, 16}, {}},
+      {"RF64 without ds64 first", wide("RF64", ds64(400, 24, "JUNK")), Found{76, 514, 44100, 16}, {}},
+      {"RF64 ds64 too short", wide("RF64", ds64(400, 15)), Found{68, 506, 44100, 16}, {}},
+      {"RIFF ignores ds64", wide("RIFF", ds64(400)), Found{76, 514, 44100, 16}, {}},
+      {"RF64 data letters in metadata", wide("RF64", ds64(400) + list_with_letters), Found{110, 510, 44100, 16}, {}},
       {"no tags at all", std::string(20000, 'a'), {}, kNoFormat},
       {"empty file", "", {}, kNoFormat},
       {"format tag at an odd offset",

@@ -44,6 +44,15 @@ std::int64_t scan_for(std::span<const unsigned char> head, std::string_view tag)
   return kNotFound;
 }
 
+// Four printable characters from at on, as every chunk id is made of.
+bool chunk_id_at(std::span<const unsigned char> bytes, std::size_t at) {
+  if (bytes.size() < at + 4) {
+    return false;
+  }
+  const auto id = bytes.subspan(at, 4);
+  return std::all_of(id.begin(), id.end(), [](unsigned char byte) { return byte >= 0x20 && byte <= 0x7E; });
+}
+
 struct ChunkPlaces {
   std::int64_t format = kNotFound;
   std::int64_t data = kNotFound;
@@ -129,6 +138,11 @@ Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_len
   return attributes;
 }
 
+std::int64_t confirmed_end(std::int64_t stated_end, std::int64_t file_length, std::span<const unsigned char> from_end) {
+  const bool ends_the_file = from_end.size() <= 1;  // at the stated end, or one pad byte later
+  return ends_the_file || chunk_id_at(from_end, 0) || chunk_id_at(from_end, 1) ? stated_end : file_length;
+}
+
 std::uint64_t whole_frames(std::int64_t data_offset, std::int64_t data_end, std::uint32_t bytes_per_sample) {
   if (data_end <= data_offset || bytes_per_sample == 0) {
     return 0;
@@ -152,7 +166,15 @@ void GET_ATTRIBUTES(int track, const std::string& name, std::span<Attributes> tr
   if (std::fread(head.data(), 1, head.size(), file.get()) != head.size()) {
     fail("Unable to read file.", 2);
   }
-  tracks[static_cast<std::size_t>(track)] = parse_head(head, length);
+  Attributes attributes = parse_head(head, length);
+  std::array<unsigned char, kEndCheck> from_end{};
+  const auto count = static_cast<std::size_t>(std::min(kEndCheck, length - attributes.data_end));
+  if (fseeko(file.get(), attributes.data_end, SEEK_SET) != 0 ||
+      std::fread(from_end.data(), 1, count, file.get()) != count) {
+    fail("Unable to read file.", 2);
+  }
+  attributes.data_end = confirmed_end(attributes.data_end, length, std::span(from_end.data(), count));
+  tracks[static_cast<std::size_t>(track)] = attributes;
 }
 
 }  // namespace tessmar

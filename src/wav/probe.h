@@ -21,9 +21,18 @@ constexpr std::int64_t kTagWindow = 15000;
 // The furthest field read lies at the format tag + 22, two bytes wide.
 constexpr std::int64_t kHeadSize = kTagWindow + 24;
 
+// The bytes from a stated data end on that decide whether the file confirms it.
+constexpr std::int64_t kEndCheck = 5;
+
 // Judges a file from its first min(length, kHeadSize) bytes; bytes past the end read as zero.
+// The samples end where the data chunk's size says, if that fits the file, else at its end.
 // Reports an unusable file and ends the run.
 Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_length);
+
+// Where the samples end, given the file's bytes from the stated end on (at most kEndCheck):
+// the stated end if the file confirms it, else the end of the file. A placeholder, wrapped or
+// stale size that fits a long recording is followed by more audio, not by a chunk id.
+std::int64_t confirmed_end(std::int64_t stated_end, std::int64_t file_length, std::span<const unsigned char> from_end);
 
 // Whole stereo frames of samples of the given width between the data offset and end.
 std::uint64_t whole_frames(std::int64_t data_offset, std::int64_t data_end, std::uint32_t bytes_per_sample);

@@ -34,14 +34,16 @@ using LargeFiles = InTempDir;
 
 TEST_F(LargeFiles, RefusesOutputsTooLargeForTheirHeaderBeforeCreatingThem) {
   const std::uint64_t kMaxFrames16 = (0xFFFFFFFFULL - 36) / 2;
-  const std::pair<std::uint16_t, std::uint64_t> cases[] = {
-      {16, 44 + 4 * (kMaxFrames16 + 1)},
-      {16, (8ULL << 30) + 4096},
-      {24, (8ULL << 30) + 4096},
+  // bits, length, the data size stated
+  const std::tuple<std::uint16_t, std::uint64_t, std::uint32_t> cases[] = {
+      {16, 44 + 4 * (kMaxFrames16 + 1), 0},
+      {16, (8ULL << 30) + 4096, 0},
+      {24, (8ULL << 30) + 4096, 0},
+      {16, 9ULL << 30, 0xFFFFFFFF},  // a pipe recording's placeholder fits, but silence follows it
   };
-  for (const auto& [bits, length] : cases) {
+  for (const auto& [bits, length, size] : cases) {
     SCOPED_TRACE(length);
-    write_sparse(dir / "big.wav", riff(fmt_chunk(2, 48000, bits) + "data" + le(0, 4)), length);
+    write_sparse(dir / "big.wav", riff(fmt_chunk(2, 48000, bits) + "data" + le(size, 4)), length);
     const Outcome outcome = run({"big.wav"});
     EXPECT_EQ(outcome.out, "The file you want to convert is too large!\n");
     EXPECT_EQ(outcome.status, 1);

@@ -33,10 +33,14 @@ struct Case {
   std::optional<Refused> refused;
 };
 
+// As the probe of a file does: the head, then the bytes at the stated end.
 Attributes probe(const std::string& bytes) {
   const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-  const auto head = std::span(data, std::min<std::size_t>(bytes.size(), kHeadSize));
-  return parse_head(head, static_cast<std::int64_t>(bytes.size()));
+  const auto length = static_cast<std::int64_t>(bytes.size());
+  Attributes got = parse_head(std::span(data, std::min<std::size_t>(bytes.size(), kHeadSize)), length);
+  const auto from_end = std::span(data, bytes.size()).subspan(static_cast<std::size_t>(got.data_end));
+  got.data_end = confirmed_end(got.data_end, length, from_end.first(std::min<std::size_t>(from_end.size(), kEndCheck)));
+  return got;
 }
 
 const std::string kStereo16 = fmt_chunk(2, 44100, 16);
@@ -47,6 +51,8 @@ const Refused kNotStereo{"The file you want to convert is not a stereo track!", 
 const Refused kDepth{"24 bit or 16 bit wave files only!", 1};
 const Refused kNoData{"Can't find data block in wave file!", 2};
 
+// A data chunk header stating size, followed by kSamples.
+std::string sized_data(std::uint32_t size) { return "data" + le(size, 4) + kSamples; }
 std::string with_riff_size(std::string bytes, const std::string& size) { return bytes.replace(4, 4, size); }
 std::string headless(const std::string& body) { return "JUNKxxxxJUNK" + body; }
 // A wide file: a ds64 chunk (or another) first, then the format, the data chunk and metadata.
@@ -92,10 +98,41 @@ TEST(Probe, FindsChunksAndRefusesWhatItCannotSplit) {
        riff(kStereo16 + "data" + le(0xFFFFFFFF, 4) + kSamples),
        Found{44, 444, 44100, 16},
        {}},
+      {"odd size, pad byte, then a chunk",
+       riff(kStereo16 + chunk("data", kSamples + "\x11") + kTail),
+       Found{44, 445, 44100, 16},
+       {}},
+      {"odd size, no pad byte, chunk id at the end",
+       riff(kStereo16 + sized_data(401) + "\x11" + kTail),
+       Found{44, 445, 44100, 16},
+       {}},
+      {"even size, one stray byte, then a chunk id",
+       riff(kStereo16 + sized_data(400) + "\x80id3 "),
+       Found{44, 444, 44100, 16},
+       {}},
+      {"size one byte short of the end", riff(kStereo16 + sized_data(400) + "\x11"), Found{44, 444, 44100, 16}, {}},
+      {"size followed by more audio", riff(kStereo16 + sized_data(200) + kTail), Found{44, 482, 44100, 16}, {}},
+      {"size followed by silence",
+       riff(kStereo16 + sized_data(400) + std::string(9, '\0')),
+       Found{44, 453, 44100, 16},
+       {}},
+      {"size followed by a chunk id cut short",
+       riff(kStereo16 + sized_data(400) + "LIS"),
+       Found{44, 447, 44100, 16},
+       {}},
+      {"size followed by two stray bytes, then a chunk id",
+       riff(kStereo16 + sized_data(400) + std::string(2, '\0') + kTail),
+       Found{44, 484, 44100, 16},
+       {}},
+      {"size followed by letters and a control byte",
+       riff(kStereo16 + sized_data(400) + "LIS\x7F\x1F"),
+       Found{44, 449, 44100, 16},
+       {}},
       {"data before format", riff(chunk("data", kSamples) + kStereo16), Found{20, 420, 44100, 16}, {}},
       {"data tag at the very end", riff(kStereo16) + "data", Found{44, 40, 44100, 16}, {}},
       {"RF64 data size from ds64", wide("RF64", ds64(400)), Found{76, 476, 44100, 16}, {}},
       {"BW64 data size from ds64", wide("BW64", ds64(400)), Found{76, 476, 44100, 16}, {}},
+      {"RF64 ds64 size followed by more audio", wide("RF64", ds64(200)), Found{76, 514, 44100, 16}, {}},
       {"RF64 ds64 size past the end", wide("RF64", ds64(~0ULL)), Found{76, 514, 44100, 16}, {}},
       {"RF64 data chunk's own size", wide("RF64", ds64(2), chunk("data", kSamples)), Found{76, 476, 44100, 16}, {}},
       {"RF64 without ds64 first", wide("RF64", ds64(400, 24, "JUNK")), Found{76, 514, 44100, 16}, {}},

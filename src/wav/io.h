@@ -17,7 +17,7 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 // Empty when the file cannot be opened; a directory never opens.
 File open_file(const std::string& name, const char* mode);
 
-// Whether both names lead, through any links, to one existing file.
+// Whether both names lead, through any links, to one existing file that is not a character device.
 bool same_file(const std::string& one, const std::string& other);
 
 // Writes all bytes or reports "Unable to write file.".

@@ -63,6 +63,12 @@ TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
        "song.wav", false, "Unable to open file.\n", 2, "song.wav songL.wav:104"},
       {"right output links to the left", [](const fs::path& d) { fs::create_symlink("songL.wav", d / "songR.wav"); },
        "song.wav", false, "Unable to open file.\n", 2, input + " songL.wav:44 songR.wav"},
+      {"both outputs on one device are written through",
+       [](const fs::path& d) {
+         fs::create_symlink("/dev/null", d / "songL.wav");
+         fs::create_symlink("/dev/null", d / "songR.wav");
+       },
+       "song.wav", false, "done\n", 0, input + " songL.wav songR.wav"},
       {"output linking elsewhere is written through",
        [](const fs::path& d) { fs::create_symlink("old.wav", d / "songL.wav"); }, "song.wav", false, "done\n", 0,
        "old.wav:74 " + input + " songL.wav songR.wav:74"},

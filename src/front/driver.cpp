@@ -14,7 +14,10 @@
 namespace tessmar {
 namespace {
 
-// Shows the prompt, then reads one whitespace-delimited word of any length.
+// No path longer than this opens, so a longer typed word cannot name a file.
+constexpr std::size_t kLongestPath = 4096;
+
+// Shows the prompt, then reads one whitespace-delimited word.
 // The end of the input before a word means the user has left: end quietly with status 1.
 std::string ask(const char* prompt) {
   // A prompt that cannot be shown changes nothing of the split.
@@ -29,6 +32,9 @@ std::string ask(const char* prompt) {
   }
   std::string word;
   for (; c != EOF && std::isspace(c) == 0; c = std::getchar()) {
+    if (word.size() == kLongestPath) {
+      fail("Cannot find file in track list called " + word + "!!", 2);
+    }
     word.push_back(static_cast<char>(c));
   }
   return word;

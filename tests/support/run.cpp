@@ -25,7 +25,7 @@ pid_t start(const std::filesystem::path& dir, std::string program, const std::ve
   argv.push_back(nullptr);
   const pid_t child = fork();
   if (child == 0) {
-    if (dup2(in, 0) < 0 || dup2(out, 1) < 0 || chdir(dir.c_str()) != 0) {
+    if (dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(out, 2) < 0 || chdir(dir.c_str()) != 0) {
       _exit(127);
     }
     if (unprivileged && geteuid() == 0 &&

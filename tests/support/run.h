@@ -12,7 +12,7 @@ namespace tessmar_test {
 
 struct Outcome {
   int status;       // exit status, or 128 + signal
-  std::string out;  // everything on standard output
+  std::string out;  // everything on standard output and the error stream
 };
 
 // An exit status of the child itself when it could not become an unprivileged user.

@@ -1,6 +1,8 @@
 // Front end: gets the input name, derives the output names and runs the stages in order.
 #include "front/driver.h"
 
+#include <fcntl.h>
+
 #include <array>
 #include <cctype>
 #include <cstdio>
@@ -41,6 +43,14 @@ std::string ask(const char* prompt) {
 }
 
 }  // namespace
+
+void keep_standard_streams() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) == -1 && open("/dev/null", O_RDWR) != fd) {
+      fail("Unable to open file.", 2);
+    }
+  }
+}
 
 std::string input_name(int argc, const char* const* argv) {
   if (argc >= 2) {

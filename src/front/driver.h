@@ -10,6 +10,10 @@ struct OutputNames {
   std::string right;
 };
 
+// Opens /dev/null in place of a closed standard stream, so that no file the run opens takes its
+// number and receives the messages meant for standard output.
+void keep_standard_streams();
+
 // The input name from the first argument or, without one, from the prompts and the help.
 std::string input_name(int argc, const char* const* argv);
 

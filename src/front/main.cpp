@@ -2,6 +2,7 @@
 #include "front/driver.h"
 
 int main(int argc, char** argv) {
+  tessmar::keep_standard_streams();
   const std::string input = tessmar::input_name(argc, argv);
   tessmar::split(input, tessmar::derive_output_names(input));
   return 0;

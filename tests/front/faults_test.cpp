@@ -8,6 +8,7 @@
 
 #include "support/run.h"
 #include "support/wav_bytes.h"
+#include "wav/extract.h"
 
 namespace tessmar_test {
 namespace {
@@ -102,6 +103,23 @@ TEST_F(Faults, InputThatCannotBeMeasuredIsAReadFailure) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 2);
   EXPECT_EQ(read("out"), "Unable to read file.\n");
+}
+
+// Started with standard input and output closed, the input and an output would take their
+// numbers, and a late failure's message would land in the output. The left output is a pipe
+// that holds less than one block of samples, so the input is cut short before the copy ends.
+TEST_F(Faults, ClosedStandardStreamsAreNotTakenByFiles) {
+  const std::string frames = pattern(6 * 2 * tessmar::kBlockFrames);
+  write("song.wav", stereo_wav(24, frames));
+  write("split.sh", "mkfifo songL.wav\n{ " + std::string(TESSMAR_BIN) +
+                        " song.wav <&- >&-; echo $? > status; } &\n"
+                        "exec 3< songL.wav\ntruncate -s 44 song.wav\ncat <&3 > copied\nwait\n");
+  ASSERT_EQ(std::system(("cd " + dir.string() + " && timeout 60 sh split.sh").c_str()), 0);
+  EXPECT_EQ(read("status"), "2\n");
+  const std::string copied = read("copied");
+  EXPECT_GE(copied.size(), 44U);
+  EXPECT_TRUE(copied == mono_wav(24, 44100, frames, 0).substr(0, copied.size()))
+      << "the output ends in: " << copied.substr(copied.size() - std::min<std::size_t>(copied.size(), 24));
 }
 
 }  // namespace

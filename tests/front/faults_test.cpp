@@ -107,9 +107,10 @@ TEST_F(Faults, InputThatCannotBeMeasuredIsAReadFailure) {
 
 // Started with standard input and output closed, the input and an output would take their
 // numbers, and a late failure's message would land in the output. The left output is a pipe
-// that holds less than one block of samples, so the input is cut short before the copy ends.
+// that holds less than one block of samples (two blocks of 24-bit frames here), so the input is
+// cut short before the copy ends.
 TEST_F(Faults, ClosedStandardStreamsAreNotTakenByFiles) {
-  const std::string frames = pattern(6 * 2 * tessmar::kBlockFrames);
+  const std::string frames = pattern(tessmar::kBlockFrames * 2 * 6);
   write("song.wav", stereo_wav(24, frames));
   write("split.sh", "mkfifo songL.wav\n{ " + std::string(TESSMAR_BIN) +
                         " song.wav <&- >&-; echo $? > status; } &\n"

@@ -107,8 +107,8 @@ TEST_F(Faults, InputThatCannotBeMeasuredIsAReadFailure) {
 
 // Started with standard input and output closed, the input and an output would take their
 // numbers, and a late failure's message would land in the output. The left output is a pipe
-// that holds less than one block of samples (two blocks of 24-bit frames here), so the input is
-// cut short before the copy ends.
+// that holds less than one block of samples and the input holds two blocks, so the input is cut
+// short before the copy ends.
 TEST_F(Faults, ClosedStandardStreamsAreNotTakenByFiles) {
   const std::string frames = pattern(tessmar::kBlockFrames * 2 * 6);
   write("song.wav", stereo_wav(24, frames));

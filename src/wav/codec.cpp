@@ -1,4 +1,4 @@
-// Little-endian header fields, least significant byte first.
+// Header fields, least significant byte first; ID3v2 sizes, most significant first.
 #include "wav/codec.h"
 
 namespace tessmar {
@@ -8,6 +8,11 @@ std::uint16_t Assem2(const unsigned char* bytes) { return static_cast<std::uint1
 std::uint32_t Assem4(const unsigned char* bytes) {
   return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8U) |
          (static_cast<std::uint32_t>(bytes[2]) << 16U) | (static_cast<std::uint32_t>(bytes[3]) << 24U);
+}
+
+std::uint32_t AssemSynch4(const unsigned char* bytes) {
+  return (static_cast<std::uint32_t>(bytes[0] & 0x7FU) << 21U) | (static_cast<std::uint32_t>(bytes[1] & 0x7FU) << 14U) |
+         (static_cast<std::uint32_t>(bytes[2] & 0x7FU) << 7U) | static_cast<std::uint32_t>(bytes[3] & 0x7FU);
 }
 
 void Decon2(std::uint16_t value, unsigned char* bytes) {

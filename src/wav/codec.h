@@ -1,5 +1,5 @@
-// Little-endian header fields, assembled and taken apart one byte at a time,
-// so neither the host's byte order nor any struct layout reaches a file.
+// Header and tag fields, assembled and taken apart one byte at a time, so neither the host's
+// byte order nor any struct layout reaches a file. WAV fields are little-endian.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,8 @@ namespace tessmar {
 
 std::uint16_t Assem2(const unsigned char* bytes);
 std::uint32_t Assem4(const unsigned char* bytes);
+// An ID3v2 size: four bytes of 7 bits each, the most significant first.
+std::uint32_t AssemSynch4(const unsigned char* bytes);
 void Decon2(std::uint16_t value, unsigned char* bytes);
 void Decon4(std::uint32_t value, unsigned char* bytes);
 

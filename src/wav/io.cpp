@@ -17,6 +17,12 @@ File open_file(const std::string& name, const char* mode) {
   return file;
 }
 
+void read_at(const File& file, std::int64_t offset, unsigned char* bytes, std::size_t size) {
+  if (fseeko(file.get(), offset, SEEK_SET) != 0 || std::fread(bytes, 1, size, file.get()) != size) {
+    fail("Unable to read file.", 2);
+  }
+}
+
 bool same_file(const std::string& one, const std::string& other) {
   struct stat first {};
   struct stat second {};

@@ -1,7 +1,8 @@
-// Files opened by name for one operation, closed when it returns; writes that are checked.
+// Files opened by name for one operation, closed when it returns; reads and writes that are checked.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -16,6 +17,9 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // Empty when the file cannot be opened; a directory never opens.
 File open_file(const std::string& name, const char* mode);
+
+// Reads size bytes from offset on, or reports "Unable to read file.".
+void read_at(const File& file, std::int64_t offset, unsigned char* bytes, std::size_t size);
 
 // Whether both names lead, through any links, to one existing file that is not a character device.
 bool same_file(const std::string& one, const std::string& other);

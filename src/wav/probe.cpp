@@ -28,10 +28,14 @@ std::array<unsigned char, 4> bytes_at(std::span<const unsigned char> head, std::
   return field;
 }
 
-bool tag_at(std::span<const unsigned char> head, std::int64_t offset, std::string_view tag) {
-  const auto field = bytes_at(head, offset);
-  return std::equal(tag.begin(), tag.end(), field.begin(),
+bool starts_with(std::span<const unsigned char> bytes, std::string_view letters) {
+  return bytes.size() >= letters.size() &&
+         std::equal(letters.begin(), letters.end(), bytes.begin(),
                     [](char letter, unsigned char byte) { return static_cast<unsigned char>(letter) == byte; });
+}
+
+bool tag_at(std::span<const unsigned char> head, std::int64_t offset, std::string_view tag) {
+  return starts_with(bytes_at(head, offset), tag);
 }
 
 // The first even offset from 2 on where the letters stand, whether or not a chunk starts there.
@@ -44,13 +48,15 @@ std::int64_t scan_for(std::span<const unsigned char> head, std::string_view tag)
   return kNotFound;
 }
 
-// Four printable characters from at on, as every chunk id is made of.
-bool chunk_id_at(std::span<const unsigned char> bytes, std::size_t at) {
-  if (bytes.size() < at + 4) {
-    return false;
-  }
-  const auto id = bytes.subspan(at, 4);
-  return std::all_of(id.begin(), id.end(), [](unsigned char byte) { return byte >= 0x20 && byte <= 0x7E; });
+// Four printable characters, as every chunk id is made of.
+bool chunk_id(std::span<const unsigned char> bytes) {
+  return std::all_of(bytes.begin(), bytes.end(), [](unsigned char byte) { return byte >= 0x20 && byte <= 0x7E; });
+}
+
+// Where a chunk with this size ends: an odd size is followed by a pad byte, where the file holds one.
+std::int64_t chunk_end(std::int64_t at, std::uint32_t size, std::int64_t file_length) {
+  const std::int64_t end = at + 8 + size;
+  return end + ((size & 1U) != 0 && end < file_length ? 1 : 0);
 }
 
 struct ChunkPlaces {
@@ -80,8 +86,7 @@ ChunkPlaces walk_chunks(std::span<const unsigned char> head, std::int64_t file_l
     if (places.format != kNotFound && places.data != kNotFound) {
       break;
     }
-    const std::int64_t size = Assem4(bytes_at(head, offset + 4).data());
-    offset += 8 + size + (size & 1);  // an odd-sized chunk is followed by a pad byte
+    offset = chunk_end(offset, Assem4(bytes_at(head, offset + 4).data()), file_length);
   }
   return places;
 }
@@ -99,6 +104,21 @@ std::uint64_t data_size(std::span<const unsigned char> head, std::int64_t data_t
   const std::uint64_t low = Assem4(bytes_at(head, kDs64 + 16).data());
   const std::uint64_t high = Assem4(bytes_at(head, kDs64 + 20).data());
   return high << 32U | low;
+}
+
+// Whether items, one after another from `at`, run exactly to the end of the file, or for
+// kItemsToConfirm items without running past it.
+bool items_reach_end(const File& file, std::int64_t at, std::int64_t length) {
+  for (int item = 0; item < kItemsToConfirm && at != length; ++item) {
+    std::array<unsigned char, kItemHead> head{};
+    const auto count = static_cast<std::size_t>(std::min<std::int64_t>(kItemHead, length - at));
+    read_at(file, at, head.data(), count);
+    at = item_end(at, length, std::span(head.data(), count));
+    if (at == kNoItem || at > length) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -138,9 +158,26 @@ Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_len
   return attributes;
 }
 
-std::int64_t confirmed_end(std::int64_t stated_end, std::int64_t file_length, std::span<const unsigned char> from_end) {
-  const bool ends_the_file = from_end.size() <= 1;  // at the stated end, or one pad byte later
-  return ends_the_file || chunk_id_at(from_end, 0) || chunk_id_at(from_end, 1) ? stated_end : file_length;
+std::int64_t item_end(std::int64_t at, std::int64_t file_length, std::span<const unsigned char> head) {
+  constexpr std::int64_t kId3v1Size = 128;
+  constexpr std::int64_t kApeHeader = 32;  // the tag's size counts its items and footer, not its header
+  constexpr std::int64_t kId3v2Header = 10;
+  constexpr unsigned char kId3v2HasFooter = 0x10;
+  if (starts_with(head, "TAG")) {
+    return at + kId3v1Size;
+  }
+  if (starts_with(head, "APETAGEX") && head.size() >= kItemHead) {
+    return at + kApeHeader + Assem4(&head[12]);
+  }
+  if (starts_with(head, "ID3") && head.size() >= kId3v2Header && head[3] >= 2 && head[3] <= 4 &&
+      std::all_of(&head[6], &head[10], [](unsigned char byte) { return byte < 0x80; })) {
+    const bool footer = (head[5] & kId3v2HasFooter) != 0;
+    return at + kId3v2Header + AssemSynch4(&head[6]) + (footer ? kId3v2Header : 0);
+  }
+  if (head.size() >= 8 && chunk_id(head.first(4))) {
+    return chunk_end(at, Assem4(&head[4]), file_length);
+  }
+  return kNoItem;
 }
 
 std::uint64_t whole_frames(std::int64_t data_offset, std::int64_t data_end, std::uint32_t bytes_per_sample) {
@@ -159,21 +196,16 @@ void GET_ATTRIBUTES(int track, const std::string& name, std::span<Attributes> tr
     fail("Unable to read file.", 2);
   }
   const std::int64_t length = ftello(file.get());
-  if (length < 0 || fseeko(file.get(), 0, SEEK_SET) != 0) {
+  if (length < 0) {
     fail("Unable to read file.", 2);
   }
   std::vector<unsigned char> head(static_cast<std::size_t>(std::min(length, kHeadSize)));
-  if (std::fread(head.data(), 1, head.size(), file.get()) != head.size()) {
-    fail("Unable to read file.", 2);
-  }
+  read_at(file, 0, head.data(), head.size());
   Attributes attributes = parse_head(head, length);
-  std::array<unsigned char, kEndCheck> from_end{};
-  const auto count = static_cast<std::size_t>(std::min(kEndCheck, length - attributes.data_end));
-  if (fseeko(file.get(), attributes.data_end, SEEK_SET) != 0 ||
-      std::fread(from_end.data(), 1, count, file.get()) != count) {
-    fail("Unable to read file.", 2);
-  }
-  attributes.data_end = confirmed_end(attributes.data_end, length, std::span(from_end.data(), count));
+  const std::int64_t stated = attributes.data_end;
+  // A file that ends at the stated end, or one pad byte later, confirms it at once.
+  const bool confirmed = items_reach_end(file, stated, length) || items_reach_end(file, stated + 1, length);
+  attributes.data_end = confirmed ? stated : length;
   tracks[static_cast<std::size_t>(track)] = attributes;
 }
 

@@ -39,11 +39,12 @@ TEST_F(LargeFiles, RefusesOutputsTooLargeForTheirHeaderBeforeCreatingThem) {
       {16, 44 + 4 * (kMaxFrames16 + 1), 0},
       {16, (8ULL << 30) + 4096, 0},
       {24, (8ULL << 30) + 4096, 0},
-      {16, 9ULL << 30, 0xFFFFFFFF},  // a pipe recording's placeholder fits, but silence follows it
+      {16, 9ULL << 30, 0xFFFFFFFF},  // a pipe recording's placeholder fits, and audio that reads as a chunk follows
   };
   for (const auto& [bits, length, size] : cases) {
     SCOPED_TRACE(length);
-    write_sparse(dir / "big.wav", riff(fmt_chunk(2, 48000, bits) + "data" + le(size, 4)), length);
+    write_sparse(dir / "big.wav", riff(fmt_chunk(2, 48000, bits) + "data" + le(size, 4)), length,
+                 {{44ULL + size, "wxyz" + le(2, 4)}});
     const Outcome outcome = run({"big.wav"});
     EXPECT_EQ(outcome.out, "The file you want to convert is too large!\n");
     EXPECT_EQ(outcome.status, 1);
@@ -56,7 +57,8 @@ TEST_F(LargeFiles, SplitsAnInputPastTwoGibibytes) {
   const std::uint64_t past_2g = (1ULL << 31) + 40;  // a frame whose offset needs more than 31 bits
   const std::uint64_t last = 44 + data_size - 4;
   write_sparse(dir / "long.wav", riff(fmt_chunk(2, 48000, 16) + "data" + le(data_size, 4)) + "LlRrlLrR",
-               44 + data_size + 100, {{past_2g, "AaBb"}, {last, "YyZz"}, {44 + data_size, "trailing metadata"}});
+               44 + data_size + 100,
+               {{past_2g, "AaBb"}, {last, "YyZz"}, {44 + data_size, chunk("LIST", std::string(92, 'm'))}});
   const Outcome outcome = run({"long.wav"});
   EXPECT_EQ(outcome.out, "done\n");
   ASSERT_EQ(outcome.status, 0);

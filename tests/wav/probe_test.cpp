@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "support/failure.h"
+#include "support/run.h"
 #include "support/wav_bytes.h"
 
 namespace tessmar {
@@ -33,15 +36,16 @@ struct Case {
   std::optional<Refused> refused;
 };
 
-// As the probe of a file does: the head, then the bytes at the stated end.
-Attributes probe(const std::string& bytes) {
-  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-  const auto length = static_cast<std::int64_t>(bytes.size());
-  Attributes got = parse_head(std::span(data, std::min<std::size_t>(bytes.size(), kHeadSize)), length);
-  const auto from_end = std::span(data, bytes.size()).subspan(static_cast<std::size_t>(got.data_end));
-  got.data_end = confirmed_end(got.data_end, length, from_end.first(std::min<std::size_t>(from_end.size(), kEndCheck)));
-  return got;
-}
+class Probe : public tessmar_test::InTempDir {
+ protected:
+  // The probe of a file holding these bytes.
+  Attributes probe(const std::string& bytes) const {
+    write("in.wav", bytes);
+    std::array<Attributes, 1> tracks{};
+    GET_ATTRIBUTES(0, (dir / "in.wav").string(), tracks);
+    return tracks[0];
+  }
+};
 
 const std::string kStereo16 = fmt_chunk(2, 44100, 16);
 const std::string kSamples(400, '\x11');
@@ -53,6 +57,7 @@ const Refused kNoData{"Can't find data block in wave file!", 2};
 
 // A data chunk header stating size, followed by kSamples.
 std::string sized_data(std::uint32_t size) { return "data" + le(size, 4) + kSamples; }
+std::string empties(int count) { return count == 0 ? "" : chunk("JUNK", "") + empties(count - 1); }
 std::string with_riff_size(std::string bytes, const std::string& size) { return bytes.replace(4, 4, size); }
 std::string headless(const std::string& body) { return "JUNKxxxxJUNK" + body; }
 // A wide file: a ds64 chunk (or another) first, then the format, the data chunk and metadata.
@@ -60,11 +65,18 @@ std::string headless(const std::string& body) { return "JUNKxxxxJUNK" + body; }
 std::string ds64(std::uint64_t data_size, std::size_t size = 24, const char* id = "ds64") {
   return chunk(id, (le(0, 8) + le(data_size, 8) + le(0, 8)).substr(0, size));
 }
+// What taggers append: ID3v1, an APEv2 header or footer for 8 bytes of items, and ID3v2 of 300 bytes.
+const std::string kId3v1 = "TAG" + std::string(125, '\0');
+const std::string kApe = "APETAGEX" + le(2000, 4) + le(40, 4) + std::string(16, '\0');
+const std::string kId3v2 = std::string("ID3\2\0\0\0\0\2\x2C", 10) + std::string(300, '\0');
+// A data chunk whose size ends the samples at 444, and that outcome.
+const std::string kWhole = riff(kStereo16 + chunk("data", kSamples));
+const Found kStated{44, 444, 44100, 16};
 std::string wide(const char* form, const std::string& first, const std::string& data = "data" + le(~0U, 4) + kSamples) {
   return riff(first + kStereo16 + data + kTail).replace(0, 4, form);
 }
 
-TEST(Probe, FindsChunksAndRefusesWhatItCannotSplit) {
+TEST_F(Probe, FindsChunksAndRefusesWhatItCannotSplit) {
   const std::string list_with_letters = chunk("LIST", std::string("..data").append(20, '\0'));
   const Case cases[] = {
       {"canonical 16 bit", riff(kStereo16 + chunk("data", kSamples)), Found{44, 444, 44100, 16}, {}},
@@ -106,12 +118,20 @@ TEST(Probe, FindsChunksAndRefusesWhatItCannotSplit) {
        riff(kStereo16 + sized_data(401) + "\x11" + kTail),
        Found{44, 445, 44100, 16},
        {}},
-      {"even size, one stray byte, then a chunk id",
-       riff(kStereo16 + sized_data(400) + "\x80id3 "),
+      {"even size, one stray byte, then chunks to the end",
+       riff(kStereo16 + sized_data(400) + "\x80" + chunk("id3 ", "abc") + kTail),
        Found{44, 444, 44100, 16},
        {}},
+      {"size, then an ID3v1 tag", kWhole + kId3v1, kStated, {}},
+      {"size, LIST, then every kind of tag", kWhole + kTail + kId3v2 + kApe + "ApeItems" + kApe + kId3v1, kStated, {}},
+      {"64 items in a row confirm a size", kWhole + empties(64) + "\x11\x11", kStated, {}},
       {"size one byte short of the end", riff(kStereo16 + sized_data(400) + "\x11"), Found{44, 444, 44100, 16}, {}},
       {"size followed by more audio", riff(kStereo16 + sized_data(200) + kTail), Found{44, 482, 44100, 16}, {}},
+      {"size, audio reading as a chunk, more audio",
+       kWhole + "wxyz" + le(2, 4) + kSamples,
+       Found{44, 852, 44100, 16},
+       {}},
+      {"size followed by a chunk cut short", kWhole + "LIST" + le(100, 4) + "cut", Found{44, 455, 44100, 16}, {}},
       {"size followed by silence",
        riff(kStereo16 + sized_data(400) + std::string(9, '\0')),
        Found{44, 453, 44100, 16},
@@ -171,7 +191,25 @@ TEST(Probe, FindsChunksAndRefusesWhatItCannotSplit) {
   }
 }
 
-TEST(Probe, CountsOnlyWholeFramesAndNothingBeforeTheData) {
+TEST(Items, EndWhereTheirKindAndSizeSay) {
+  // An item's first bytes at offset 1000 of a file of 2000 bytes (or of another length), and its end.
+  const std::tuple<const char*, std::string, std::int64_t, std::int64_t> cases[] = {
+      {"ID3v1 tag, though it reads as a chunk too", "TAGs" + le(4, 4), 2000, 1128},
+      {"ID3v2 tag: 7 bits a byte, high first; a footer", std::string("ID3\4\0\x10\1\2\3\4", 10), 2000, 2131328},
+      {"ID3v2 version 5 is no tag", std::string("ID3\5\0\0\0\0\0\0", 10), 2000, kNoItem},
+      {"ID3v2 size byte of 8 bits is no tag", std::string("ID3\3\0\0\0\0\x80\0", 10), 2000, kNoItem},
+      {"odd-sized chunk that ends the file", "LIST" + le(31, 4), 1039, 1039},
+      {"chunk id of the lowest and highest printable bytes", " ~ ~" + le(0, 4), 2000, 1008},
+      {"chunk id with a DEL byte", "\x7FIST" + le(0, 4), 2000, kNoItem},
+      {"chunk header cut short", "LIST" + le(0, 3), 1007, kNoItem},
+  };
+  for (const auto& [what, bytes, length, end] : cases) {
+    const auto* head = reinterpret_cast<const unsigned char*>(bytes.data());
+    EXPECT_EQ(item_end(1000, length, std::span(head, bytes.size())), end) << what;
+  }
+}
+
+TEST_F(Probe, CountsOnlyWholeFramesAndNothingBeforeTheData) {
   EXPECT_EQ(whole_frames(44, 44 + 4 * 5 + 3, 2), 5U);
   EXPECT_EQ(whole_frames(44, 44 + 6 * 5 + 5, 3), 5U);
   EXPECT_EQ(whole_frames(48, 40, 2), 0U);

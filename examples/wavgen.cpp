@@ -141,6 +141,11 @@ void seeds(const std::string& dir) {
   wide.insert(wide.end(), samples16.begin(), samples16.end());
   wide.insert(wide.end(), list.begin(), list.end());
   write_file(dir + "/rf64.wav", wide);
+  // An ID3v1 tag behind the last chunk, as taggers append it.
+  Bytes tagged = wav(fmt16, samples16, list);
+  tagged.insert(tagged.end(), {'T', 'A', 'G'});
+  tagged.resize(tagged.size() + 125);
+  write_file(dir + "/tagged.wav", tagged);
   Bytes truncated = wav(fmt24x, samples24);
   truncated.resize(truncated.size() / 2 + 1);
   write_file(dir + "/truncated.wav", truncated);

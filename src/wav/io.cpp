@@ -17,8 +17,9 @@ File open_file(const std::string& name, const char* mode) {
   return file;
 }
 
-void read_at(const File& file, std::int64_t offset, unsigned char* bytes, std::size_t size) {
-  if (fseeko(file.get(), offset, SEEK_SET) != 0 || std::fread(bytes, 1, size, file.get()) != size) {
+void read_at(const File& file, std::int64_t offset, std::span<unsigned char> bytes) {
+  if (fseeko(file.get(), offset, SEEK_SET) != 0 ||
+      std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
     fail("Unable to read file.", 2);
   }
 }

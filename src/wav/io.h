@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <span>
 #include <string>
 
 namespace tessmar {
@@ -18,8 +19,8 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 // Empty when the file cannot be opened; a directory never opens.
 File open_file(const std::string& name, const char* mode);
 
-// Reads size bytes from offset on, or reports "Unable to read file.".
-void read_at(const File& file, std::int64_t offset, unsigned char* bytes, std::size_t size);
+// Reads all of bytes from offset on, or reports "Unable to read file.".
+void read_at(const File& file, std::int64_t offset, std::span<unsigned char> bytes);
 
 // Whether both names lead, through any links, to one existing file that is not a character device.
 bool same_file(const std::string& one, const std::string& other);

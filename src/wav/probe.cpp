@@ -112,8 +112,9 @@ bool items_reach_end(const File& file, std::int64_t at, std::int64_t length) {
   for (int item = 0; item < kItemsToConfirm && at != length; ++item) {
     std::array<unsigned char, kItemHead> head{};
     const auto count = static_cast<std::size_t>(std::min<std::int64_t>(kItemHead, length - at));
-    read_at(file, at, head.data(), count);
-    at = item_end(at, length, std::span(head.data(), count));
+    const auto bytes = std::span(head).first(count);
+    read_at(file, at, bytes);
+    at = item_end(at, length, bytes);
     if (at == kNoItem || at > length) {
       return false;
     }
@@ -200,7 +201,7 @@ void GET_ATTRIBUTES(int track, const std::string& name, std::span<Attributes> tr
     fail("Unable to read file.", 2);
   }
   std::vector<unsigned char> head(static_cast<std::size_t>(std::min(length, kHeadSize)));
-  read_at(file, 0, head.data(), head.size());
+  read_at(file, 0, head);
   Attributes attributes = parse_head(head, length);
   const std::int64_t stated = attributes.data_end;
   // A file that ends at the stated end, or one pad byte later, confirms it at once.

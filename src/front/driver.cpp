@@ -2,6 +2,7 @@
 #include "front/driver.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <cctype>
@@ -42,6 +43,27 @@ std::string ask(const char* prompt) {
   return word;
 }
 
+void show_help() {
+  std::puts("Tessmar " TESSMAR_VERSION " by Orvald");
+  std::puts("\nThis program will split a stereo wave file into two mono wave files.");
+}
+
+// --help and --version, unless a file of that name is there to be split.
+void answer_option(const std::string& argument) {
+  struct stat info {};
+  if ((argument != "--help" && argument != "--version") || lstat(argument.c_str(), &info) == 0) {
+    return;
+  }
+  if (argument == "--version") {
+    std::puts("Tessmar " TESSMAR_VERSION);
+  } else {
+    std::puts("Usage: tessmar [FILE.wav]");
+    show_help();
+    std::puts("The left channel goes to FILEL.wav and the right one to FILER.wav, beside the input.");
+  }
+  std::exit(0);
+}
+
 }  // namespace
 
 void keep_standard_streams() {
@@ -54,14 +76,14 @@ void keep_standard_streams() {
 
 std::string input_name(int argc, const char* const* argv) {
   if (argc >= 2) {
+    answer_option(argv[1]);
     return argv[1];
   }
   std::string word = ask("\nEnter the name of .wav file or 'h' for help: ");
   if (word != "h") {
     return word;
   }
-  std::puts("Tessmar 1.021 by Orvald");
-  std::puts("\nThis program will split a stereo wave file into two mono wave files.");
+  show_help();
   word = ask("\nEnter the name of .wav file or 'x' to exit: ");
   if (word == "x") {
     std::exit(1);

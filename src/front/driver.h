@@ -15,6 +15,7 @@ struct OutputNames {
 void keep_standard_streams();
 
 // The input name from the first argument or, without one, from the prompts and the help.
+// A first argument --help or --version that names no file is answered, and the run ends.
 std::string input_name(int argc, const char* const* argv);
 
 // Base name + "L.wav" / "R.wav", in the input's directory.

@@ -14,9 +14,11 @@ namespace {
 
 const std::string kWav = stereo_wav(16, pattern(64));
 const std::string kFirst = "\nEnter the name of .wav file or 'h' for help: ";
-const std::string kHelp =
-    "Tessmar 1.021 by Orvald\n\nThis program will split a stereo wave file into two mono wave files.\n"
-    "\nEnter the name of .wav file or 'x' to exit: ";
+const std::string kAbout =
+    "Tessmar 1.021 by Orvald\n\nThis program will split a stereo wave file into two mono wave files.\n";
+const std::string kHelp = kAbout + "\nEnter the name of .wav file or 'x' to exit: ";
+const std::string kOutputNames =
+    "The left channel goes to FILEL.wav and the right one to FILER.wav, beside the input.\n";
 const std::string kNameError = "Filename error: looking for format of type name.wav\n";
 
 TEST(OutputNames, CutTheLastComponentAtItsFirstDotAndKeepTheDirectory) {
@@ -65,6 +67,8 @@ TEST_F(Driver, TakesTheNameFromTheArgumentOrThePrompts) {
       {"argument", {"song.wav"}, {}, "done\n", 0, split},
       {"only the first argument counts", {"song.wav", "other.wav"}, {}, "done\n", 0, split},
       {"an argument h is a file name", {"h"}, {}, "Cannot find file in track list called h!!\n", 2, "song.wav:108"},
+      {"--help", {"--help"}, {}, "Usage: tessmar [FILE.wav]\n" + kAbout + kOutputNames, 0, "song.wav:108"},
+      {"--version, before a file", {"--version", "song.wav"}, {}, "Tessmar 1.021\n", 0, "song.wav:108"},
       {"typed name", {}, "song.wav\n", kFirst + "done\n", 0, split},
       {"typed name among blanks", {}, " \t\n song.wav other", kFirst + "done\n", 0, split},
       {"help, then a name", {}, "h\nsong.wav\n", kFirst + kHelp + "done\n", 0, split},
@@ -109,6 +113,7 @@ TEST_F(Driver, WritesTheOutputsBesideTheInputWhateverTheNameLength) {
   const std::string deep = std::string(200, 'd') + "/" + std::string(200, 'e');
   const std::pair<std::string, std::string> cases[] = {
       {"./take.wav", "takeL.wav"},
+      {"--help", "--helpL.wav"},
       {"sub/../x.y/song.a.wav", "x.y/songL.wav"},
       {"sub/.hidden.wav", "sub/hiddenL.wav"},
       {deep + "/" + std::string(250, 'f') + ".wav", deep + "/" + std::string(250, 'f') + "L.wav"},

@@ -32,24 +32,24 @@ using Faults = InTempDir;
 TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
   const std::string input = "song.wav:" + std::to_string(kWav.size());
   const Fault cases[] = {
-      {"input is a directory", [](const fs::path& dir) { fs::create_directory(dir / "music"); }, "music", false,
+      {"input is a directory", [](const fs::path& d) { fs::create_directory(d / "music"); }, "music", false,
        "Cannot find file in track list called music!!\n", 2, "music " + input},
-      {"left output is a directory", [](const fs::path& dir) { fs::create_directory(dir / "songL.wav"); }, "song.wav",
+      {"left output is a directory", [](const fs::path& d) { fs::create_directory(d / "songL.wav"); }, "song.wav",
        false, "Unable to open file.\n", 2, input + " songL.wav"},
-      {"right output is a directory", [](const fs::path& dir) { fs::create_directory(dir / "songR.wav"); }, "song.wav",
+      {"right output is a directory", [](const fs::path& d) { fs::create_directory(d / "songR.wav"); }, "song.wav",
        false, "Unable to open file.\n", 2, input + " songL.wav:44 songR.wav"},
-      {"left output on a full disk", [](const fs::path& dir) { fs::create_symlink("/dev/full", dir / "songL.wav"); },
+      {"left output on a full disk", [](const fs::path& d) { fs::create_symlink("/dev/full", d / "songL.wav"); },
        "song.wav", false, "Unable to write file.\n", 2, input + " songL.wav"},
-      {"right output on a full disk", [](const fs::path& dir) { fs::create_symlink("/dev/full", dir / "songR.wav"); },
+      {"right output on a full disk", [](const fs::path& d) { fs::create_symlink("/dev/full", d / "songR.wav"); },
        "song.wav", false, "Unable to write file.\n", 2, input + " songL.wav:44 songR.wav"},
-      {"input unreadable", [](const fs::path& dir) { fs::permissions(dir / "song.wav", fs::perms::none); }, "song.wav",
+      {"input unreadable", [](const fs::path& d) { fs::permissions(d / "song.wav", fs::perms::none); }, "song.wav",
        true, "Cannot find file in track list called song.wav!!\n", 2, input},
       {"output directory not writable",
-       [](const fs::path& dir) {
-         fs::create_directory(dir / "ro");
-         fs::rename(dir / "song.wav", dir / "ro/song.wav");
-         fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
-                                         fs::perms::others_exec);
+       [](const fs::path& d) {
+         fs::create_directory(d / "ro");
+         fs::rename(d / "song.wav", d / "ro/song.wav");
+         fs::permissions(
+             d / "ro", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
        },
        "ro/song.wav", true, "Unable to open file.\n", 2, "ro ro/" + input},
       {"left output links to the input", [](const fs::path& d) { fs::create_symlink("song.wav", d / "songL.wav"); },
@@ -89,7 +89,7 @@ TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
     EXPECT_EQ(outcome.status, fault.status);
     fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
     if (fs::exists(dir / "ro")) {
-      fs::permissions(dir / "ro", fs::perms::owner_all, fs::perm_options::add);
+      fs::permissions(d / "ro", fs::perms::owner_all, fs::perm_options::add);
     }
     EXPECT_EQ(listing(), fault.left_on_disk);
   }

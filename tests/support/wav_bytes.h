@@ -56,7 +56,7 @@ inline std::string mono_wav(std::uint16_t bits, std::uint32_t rate, std::string_
   const std::size_t width = bits / 8;
   std::string samples;
   for (std::size_t at = 0; at + 2 * width <= frames.size(); at += 2 * width) {
-    samples += frames.substr(at + channel * width, width);
+    samples += frames.substr(at + static_cast<std::size_t>(channel) * width, width);
   }
   return mono_header(bits, rate, static_cast<std::uint32_t>(samples.size())) + samples;
 }

@@ -82,11 +82,16 @@ void write_headers(const std::string& input, const Attributes& attributes, const
   const std::uint32_t frames = header_frames(attributes);
   // Asked again before each file: the left one, once created, may be where the right name leads.
   const auto refuse_shared_files = [&] {
-    if (same_file(left, input) || same_file(right, input) || same_file(left, right)) {
+    if (same_file(left, input) || same_file(right, input) || same_file(left, right) || is_standard_output(left) ||
+        is_standard_output(right)) {
       fail("Unable to open file.", 2);
     }
   };
   refuse_shared_files();
+  // A right output that cannot be written would fail the run after the left one was emptied.
+  if (!can_write(right)) {
+    fail("Unable to open file.", 2);
+  }
   MAKE_HEADER(left, attributes.sample_rate, attributes.bits_per_sample, frames);
   refuse_shared_files();
   MAKE_HEADER(right, attributes.sample_rate, attributes.bits_per_sample, frames);

@@ -17,7 +17,8 @@ void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32
 std::uint32_t header_frames(const Attributes& attributes);
 
 // Header stage: the left file's header, then the right one's, before any sample is copied.
-// Before emptying either file, refuses an output that is the input, or two outputs that are one.
+// Before emptying either file, refuses an output that is the input or standard output, two
+// outputs that are one, and a right output that cannot be written.
 void write_headers(const std::string& input, const Attributes& attributes, const std::string& left,
                    const std::string& right);
 

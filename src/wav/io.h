@@ -25,6 +25,12 @@ void read_at(const File& file, std::int64_t offset, std::span<unsigned char> byt
 // Whether both names lead, through any links, to one existing file that is not a character device.
 bool same_file(const std::string& one, const std::string& other);
 
+// Whether the name leads to the regular file that standard output writes to.
+bool is_standard_output(const std::string& name);
+
+// Whether the named file could be opened for writing, or created in its folder; nothing is touched.
+bool can_write(const std::string& name);
+
 // Writes all bytes or reports "Unable to write file.".
 void write_all(const File& file, const void* bytes, std::size_t size);
 

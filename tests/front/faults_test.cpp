@@ -36,8 +36,12 @@ TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
        "Cannot find file in track list called music!!\n", 2, "music " + input},
       {"left output is a directory", [](const fs::path& d) { fs::create_directory(d / "songL.wav"); }, "song.wav",
        false, "Unable to open file.\n", 2, input + " songL.wav"},
-      {"right output is a directory", [](const fs::path& d) { fs::create_directory(d / "songR.wav"); }, "song.wav",
-       false, "Unable to open file.\n", 2, input + " songL.wav:44 songR.wav"},
+      {"right output is a directory, beside an old left one",
+       [](const fs::path& d) {
+         fs::create_directory(d / "songR.wav");
+         fs::copy_file(d / "song.wav", d / "songL.wav");
+       },
+       "song.wav", false, "Unable to open file.\n", 2, input + " songL.wav:104 songR.wav"},
       {"left output on a full disk", [](const fs::path& d) { fs::create_symlink("/dev/full", d / "songL.wav"); },
        "song.wav", false, "Unable to write file.\n", 2, input + " songL.wav"},
       {"right output on a full disk", [](const fs::path& d) { fs::create_symlink("/dev/full", d / "songR.wav"); },
@@ -52,6 +56,17 @@ TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
              d / "ro", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
        },
        "ro/song.wav", true, "Unable to open file.\n", 2, "ro ro/" + input},
+      {"right output read-only",
+       [](const fs::path& d) {
+         fs::copy_file(d / "song.wav", d / "songL.wav");
+         fs::permissions(d / "songL.wav", fs::perms::all);
+         fs::copy_file(d / "song.wav", d / "songR.wav");
+         fs::permissions(d / "songR.wav", fs::perms::owner_read);
+       },
+       "song.wav", true, "Unable to open file.\n", 2, input + " songL.wav:104 songR.wav:104"},
+      {"standard output is the left output",
+       [](const fs::path& d) { fs::create_symlink(d.string() + ".stdout", d / "songL.wav"); }, "song.wav", false,
+       "Unable to open file.\n", 2, input + " songL.wav"},
       {"left output links to the input", [](const fs::path& d) { fs::create_symlink("song.wav", d / "songL.wav"); },
        "song.wav", false, "Unable to open file.\n", 2, input + " songL.wav"},
       {"right output is the input", [](const fs::path& d) { fs::create_hard_link(d / "song.wav", d / "songR.wav"); },
@@ -89,7 +104,7 @@ TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
     EXPECT_EQ(outcome.status, fault.status);
     fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
     if (fs::exists(dir / "ro")) {
-      fs::permissions(d / "ro", fs::perms::owner_all, fs::perm_options::add);
+      fs::permissions(dir / "ro", fs::perms::owner_all, fs::perm_options::add);
     }
     EXPECT_EQ(listing(), fault.left_on_disk);
   }

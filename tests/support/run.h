@@ -24,7 +24,8 @@ class InTempDir : public ::testing::Test {
   void TearDown() override;
 
   // Runs tessmar with these arguments; typed is its whole standard input (none: at its end at
-  // once). As an unprivileged user, permission bits count even when the tests run as root.
+  // once). Standard output and the error stream go to the file dir + ".stdout". As an unprivileged user, permission
+  // bits count even when the tests run as root.
   Outcome run(const std::vector<std::string>& args, const std::optional<std::string>& typed = std::nullopt,
               bool unprivileged = false) const;
   // Runs tessmar without arguments and types each answer only once the output so far ends with

@@ -15,6 +15,8 @@ namespace tessmar {
 namespace {
 
 constexpr std::int64_t kNotFound = -1;
+// This many items in a row behind the samples confirm their stated end without reaching the file's.
+constexpr int kItemsToConfirm = 64;
 
 // Four bytes from offset on; those the head does not hold (past the end of the file) are zero.
 std::array<unsigned char, 4> bytes_at(std::span<const unsigned char> head, std::int64_t offset) {

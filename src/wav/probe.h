@@ -24,8 +24,12 @@ constexpr std::int64_t kHeadSize = kTagWindow + 24;
 // What an item's first bytes hold at most: its kind and, where it has one, its size field.
 constexpr std::size_t kItemHead = 16;
 constexpr std::int64_t kNoItem = -1;
-// This many items in a row behind the samples confirm their stated end without reaching the file's.
-constexpr int kItemsToConfirm = 64;
+
+// Judges a file from its first min(length, kHeadSize) bytes; bytes past the end read as zero.
+// The samples end where the data chunk's size says, if that fits the file, else at its end;
+// GET_ATTRIBUTES then asks the rest of the file to confirm it. Reports an unusable file and ends
+// the run.
+Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_length);
 
 // Where the item that starts at `at` ends: a chunk, or an ID3v1, APEv2 or ID3v2 tag as taggers
 // append them. head holds the file's bytes from `at` on, at most kItemHead. kNoItem when none

@@ -27,6 +27,20 @@ struct Fault {
   std::string left_on_disk;
 };
 
+// Moves the input into a folder that takes no new file, with or without an old left output that
+// can be written.
+template <bool kOldLeft>
+void in_read_only_folder(const fs::path& d) {
+  fs::create_directory(d / "ro");
+  fs::rename(d / "song.wav", d / "ro/song.wav");
+  if (kOldLeft) {
+    fs::copy_file(d / "ro/song.wav", d / "ro/songL.wav");
+    fs::permissions(d / "ro/songL.wav", fs::perms::all);
+  }
+  fs::permissions(d / "ro",
+                  fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
+}
+
 using Faults = InTempDir;
 
 TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
@@ -48,14 +62,10 @@ TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
        "song.wav", false, "Unable to write file.\n", 2, input + " songL.wav:44 songR.wav"},
       {"input unreadable", [](const fs::path& d) { fs::permissions(d / "song.wav", fs::perms::none); }, "song.wav",
        true, "Cannot find file in track list called song.wav!!\n", 2, input},
-      {"output directory not writable",
-       [](const fs::path& d) {
-         fs::create_directory(d / "ro");
-         fs::rename(d / "song.wav", d / "ro/song.wav");
-         fs::permissions(
-             d / "ro", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
-       },
-       "ro/song.wav", true, "Unable to open file.\n", 2, "ro ro/" + input},
+      {"output directory not writable", in_read_only_folder<false>, "ro/song.wav", true, "Unable to open file.\n", 2,
+       "ro ro/" + input},
+      {"right output's folder takes no new file, beside an old left one", in_read_only_folder<true>, "ro/song.wav",
+       true, "Unable to open file.\n", 2, "ro ro/" + input + " ro/songL.wav:104"},
       {"right output read-only",
        [](const fs::path& d) {
          fs::copy_file(d / "song.wav", d / "songL.wav");

@@ -10,13 +10,12 @@
 #include "wav/codec.h"
 #include "wav/fail.h"
 #include "wav/io.h"
+#include "wav/tags.h"
 
 namespace tessmar {
 namespace {
 
 constexpr std::int64_t kNotFound = -1;
-// This many items in a row behind the samples confirm their stated end without reaching the file's.
-constexpr int kItemsToConfirm = 64;
 
 // Four bytes from offset on; those the head does not hold (past the end of the file) are zero.
 std::array<unsigned char, 4> bytes_at(std::span<const unsigned char> head, std::int64_t offset) {
@@ -28,12 +27,6 @@ std::array<unsigned char, 4> bytes_at(std::span<const unsigned char> head, std::
     }
   }
   return field;
-}
-
-bool starts_with(std::span<const unsigned char> bytes, std::string_view letters) {
-  return bytes.size() >= letters.size() &&
-         std::equal(letters.begin(), letters.end(), bytes.begin(),
-                    [](char letter, unsigned char byte) { return static_cast<unsigned char>(letter) == byte; });
 }
 
 bool tag_at(std::span<const unsigned char> head, std::int64_t offset, std::string_view tag) {
@@ -50,17 +43,6 @@ std::int64_t scan_for(std::span<const unsigned char> head, std::string_view tag)
   return kNotFound;
 }
 
-// Four printable characters, as every chunk id is made of.
-bool chunk_id(std::span<const unsigned char> bytes) {
-  return std::all_of(bytes.begin(), bytes.end(), [](unsigned char byte) { return byte >= 0x20 && byte <= 0x7E; });
-}
-
-// Where a chunk with this size ends: an odd size is followed by a pad byte, where the file holds one.
-std::int64_t chunk_end(std::int64_t at, std::uint32_t size, std::int64_t file_length) {
-  const std::int64_t end = at + 8 + size;
-  return end + ((size & 1U) != 0 && end < file_length ? 1 : 0);
-}
-
 struct ChunkPlaces {
   std::int64_t format = kNotFound;
   std::int64_t data = kNotFound;
@@ -71,11 +53,15 @@ bool is_wide(std::span<const unsigned char> head) {
   return (tag_at(head, 0, "RF64") || tag_at(head, 0, "BW64")) && tag_at(head, 8, "WAVE");
 }
 
+bool is_wave(std::span<const unsigned char> head) {
+  return (tag_at(head, 0, "RIFF") && tag_at(head, 8, "WAVE")) || is_wide(head);
+}
+
 // Follows the chunk list, so letters inside a size field or a metadata chunk are not mistaken
 // for a chunk id.
 ChunkPlaces walk_chunks(std::span<const unsigned char> head, std::int64_t file_length) {
   ChunkPlaces places;
-  if (!(tag_at(head, 0, "RIFF") && tag_at(head, 8, "WAVE")) && !is_wide(head)) {
+  if (!is_wave(head)) {
     return places;
   }
   for (std::int64_t offset = 12; offset <= kTagWindow && offset + 8 <= file_length;) {
@@ -109,9 +95,9 @@ std::uint64_t data_size(std::span<const unsigned char> head, std::int64_t data_t
 }
 
 // Whether items, one after another from `at`, run exactly to the end of the file, or for
-// kItemsToConfirm items without running past it.
+// kMostItems items without running past it.
 bool items_reach_end(const File& file, std::int64_t at, std::int64_t length) {
-  for (int item = 0; item < kItemsToConfirm && at != length; ++item) {
+  for (int item = 0; item < kMostItems && at != length; ++item) {
     std::array<unsigned char, kItemHead> head{};
     const auto count = static_cast<std::size_t>(std::min<std::int64_t>(kItemHead, length - at));
     const auto bytes = std::span(head).first(count);
@@ -122,6 +108,50 @@ bool items_reach_end(const File& file, std::int64_t at, std::int64_t length) {
     }
   }
   return true;
+}
+
+// Where the file's RIFF header stands behind the ID3v2 tags that some taggers put in front of
+// it; 0 where no tag stands first, or no RIFF header follows the tags.
+std::int64_t wave_start(const File& file, std::int64_t length) {
+  std::int64_t at = 0;
+  for (int tag = 0; tag < kMostItems && at + static_cast<std::int64_t>(kId3v2Header) <= length; ++tag) {
+    std::array<unsigned char, kId3v2Header> head{};
+    read_at(file, at, head);
+    const std::int64_t end = id3v2_end(at, head);
+    if (end == kNoItem) {
+      break;
+    }
+    at = end;
+  }
+  std::array<unsigned char, 12> form{};
+  if (at == 0 || at + static_cast<std::int64_t>(form.size()) > length) {
+    return 0;
+  }
+  read_at(file, at, form);
+  return is_wave(form) ? at : 0;
+}
+
+// Where audio of no stated size ends: before the tags that taggers append behind it, each of
+// which must start at or after the first sample.
+std::int64_t end_before_tags(const File& file, std::int64_t data_offset, std::int64_t length) {
+  std::int64_t end = length;
+  for (int tag = 0; tag < kMostItems; ++tag) {
+    std::array<unsigned char, kTagTail> bytes{};
+    const auto tail =
+        std::span(bytes).first(static_cast<std::size_t>(std::clamp<std::int64_t>(end - data_offset, 0, kTagTail)));
+    read_at(file, end - static_cast<std::int64_t>(tail.size()), tail);
+    TagStart found = tag_start(end, tail);
+    if (found.ape_header >= 0) {
+      std::array<unsigned char, 8> header{};
+      read_at(file, found.ape_header, header);
+      found.start = starts_with(header, "APETAGEX") ? found.ape_header : found.start;
+    }
+    if (found.start == kNoItem || found.start < data_offset) {
+      break;
+    }
+    end = found.start;
+  }
+  return end;
 }
 
 }  // namespace
@@ -153,34 +183,12 @@ Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_len
     fail("Can't find data block in wave file!", 2);
   }
   attributes.data_offset = places.data + 8;
-  // A size of 0 or one larger than the file (an unfinished recording) means: to the end.
+  // A size of 0 or one larger than the file (an unfinished recording) states nothing.
   const std::uint64_t size = data_size(head, places.data);
   const bool size_fits = size != 0 && attributes.data_offset <= file_length &&
                          size <= static_cast<std::uint64_t>(file_length - attributes.data_offset);
-  attributes.data_end = size_fits ? attributes.data_offset + static_cast<std::int64_t>(size) : file_length;
+  attributes.data_end = size_fits ? attributes.data_offset + static_cast<std::int64_t>(size) : kUnstated;
   return attributes;
-}
-
-std::int64_t item_end(std::int64_t at, std::int64_t file_length, std::span<const unsigned char> head) {
-  constexpr std::int64_t kId3v1Size = 128;
-  constexpr std::int64_t kApeHeader = 32;  // the tag's size counts its items and footer, not its header
-  constexpr std::int64_t kId3v2Header = 10;
-  constexpr unsigned char kId3v2HasFooter = 0x10;
-  if (starts_with(head, "TAG")) {
-    return at + kId3v1Size;
-  }
-  if (starts_with(head, "APETAGEX") && head.size() >= kItemHead) {
-    return at + kApeHeader + Assem4(&head[12]);
-  }
-  if (starts_with(head, "ID3") && head.size() >= kId3v2Header && head[3] >= 2 && head[3] <= 4 &&
-      std::all_of(&head[6], &head[10], [](unsigned char byte) { return byte < 0x80; })) {
-    const bool footer = (head[5] & kId3v2HasFooter) != 0;
-    return at + kId3v2Header + AssemSynch4(&head[6]) + (footer ? kId3v2Header : 0);
-  }
-  if (head.size() >= 8 && chunk_id(head.first(4))) {
-    return chunk_end(at, Assem4(&head[4]), file_length);
-  }
-  return kNoItem;
 }
 
 std::uint64_t whole_frames(std::int64_t data_offset, std::int64_t data_end, std::uint32_t bytes_per_sample) {
@@ -202,13 +210,17 @@ void GET_ATTRIBUTES(int track, const std::string& name, std::span<Attributes> tr
   if (length < 0) {
     fail("Unable to read file.", 2);
   }
-  std::vector<unsigned char> head(static_cast<std::size_t>(std::min(length, kHeadSize)));
-  read_at(file, 0, head);
-  Attributes attributes = parse_head(head, length);
-  const std::int64_t stated = attributes.data_end;
+  // The file is read as if it began at its RIFF header; offsets stay the file's own.
+  const std::int64_t start = wave_start(file, length);
+  std::vector<unsigned char> head(static_cast<std::size_t>(std::min(length - start, kHeadSize)));
+  read_at(file, start, head);
+  Attributes attributes = parse_head(head, length - start);
+  attributes.data_offset += start;
+  const std::int64_t stated = attributes.data_end == kUnstated ? kUnstated : attributes.data_end + start;
   // A file that ends at the stated end, or one pad byte later, confirms it at once.
-  const bool confirmed = items_reach_end(file, stated, length) || items_reach_end(file, stated + 1, length);
-  attributes.data_end = confirmed ? stated : length;
+  const bool confirmed =
+      stated != kUnstated && (items_reach_end(file, stated, length) || items_reach_end(file, stated + 1, length));
+  attributes.data_end = confirmed ? stated : end_before_tags(file, attributes.data_offset, length);
   tracks[static_cast<std::size_t>(track)] = attributes;
 }
 

@@ -21,28 +21,24 @@ constexpr std::int64_t kTagWindow = 15000;
 // The furthest field read lies at the format tag + 22, two bytes wide.
 constexpr std::int64_t kHeadSize = kTagWindow + 24;
 
-// What an item's first bytes hold at most: its kind and, where it has one, its size field.
-constexpr std::size_t kItemHead = 16;
-constexpr std::int64_t kNoItem = -1;
+// A data end that the data chunk does not state: its size is 0, or larger than the file.
+constexpr std::int64_t kUnstated = -1;
 
 // Judges a file from its first min(length, kHeadSize) bytes; bytes past the end read as zero.
-// The samples end where the data chunk's size says, if that fits the file, else at its end;
+// The samples end where the data chunk's size says, if that fits the file, else kUnstated;
 // GET_ATTRIBUTES then asks the rest of the file to confirm it. Reports an unusable file and ends
 // the run.
 Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_length);
 
-// Where the item that starts at `at` ends: a chunk, or an ID3v1, APEv2 or ID3v2 tag as taggers
-// append them. head holds the file's bytes from `at` on, at most kItemHead. kNoItem when none
-// starts there; the end may lie past the file when the item is cut short.
-std::int64_t item_end(std::int64_t at, std::int64_t file_length, std::span<const unsigned char> head);
-
 // Whole stereo frames of samples of the given width between the data offset and end.
 std::uint64_t whole_frames(std::int64_t data_offset, std::int64_t data_end, std::uint32_t bytes_per_sample);
 
-// Probes the named file and fills tracks[track]. The stated data end is believed where the file
-// ends there or one pad byte later, or where a run of items from there, or from one byte later,
-// ends the file; else the samples run to its end. A placeholder, wrapped or stale size that fits
-// a long recording is followed by more audio, which is not read as items up to the end.
+// Probes the named file and fills tracks[track]. ID3v2 tags in front of the RIFF header are
+// skipped. The stated data end is believed where the file ends there or one pad byte later, or
+// where a run of items from there, or from one byte later, ends the file; else the samples run
+// to the end of the file, less the tags appended behind them. A placeholder, wrapped or stale
+// size that fits a long recording is followed by more audio, which is not read as items up to
+// the end.
 void GET_ATTRIBUTES(int track, const std::string& name, std::span<Attributes> tracks);
 
 }  // namespace tessmar

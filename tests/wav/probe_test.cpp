@@ -1,5 +1,6 @@
 // The probe's judgement of file heads: where it finds the chunks and what it refuses.
 #include "wav/probe.h"
+#include "wav/tags.h"
 
 #include <gtest/gtest.h>
 
@@ -65,10 +66,23 @@ std::string headless(const std::string& body) { return "JUNKxxxxJUNK" + body; }
 std::string ds64(std::uint64_t data_size, std::size_t size = 24, const char* id = "ds64") {
   return chunk(id, (le(0, 8) + le(data_size, 8) + le(0, 8)).substr(0, size));
 }
-// What taggers append: ID3v1, an APEv2 header or footer for 8 bytes of items, and ID3v2 of 300 bytes.
+// What taggers append: ID3v1; APEv2 of 8 bytes of items, with its header (flags say so) or
+// without; ID3v2 of 300 bytes; and ID3v2.4 with a footer.
 const std::string kId3v1 = "TAG" + std::string(125, '\0');
-const std::string kApe = "APETAGEX" + le(2000, 4) + le(40, 4) + std::string(16, '\0');
+std::string ape(std::uint32_t flags) {
+  return "APETAGEX" + le(2000, 4) + le(40, 4) + le(1, 4) + le(flags, 4) + le(0, 8);
+}
+const std::string kApe = ape(0xA0000000) + "ApeItems" + ape(0x80000000);
 const std::string kId3v2 = std::string("ID3\2\0\0\0\0\2\x2C", 10) + std::string(300, '\0');
+const std::string kId3v24 = std::string("ID3\4\0\x10\0\0\0\4", 10) + "abcd" + std::string("3DI\4\0\x10\0\0\0\4", 10);
+// An ID3v2.3 tag of size bytes after its header, as taggers put in front of the RIFF header.
+std::string id3v2(const std::string& text, std::uint32_t size) {
+  const std::string synchsafe{char(size >> 21 & 127), char(size >> 14 & 127), char(size >> 7 & 127), char(size & 127)};
+  return std::string("ID3\3\0\0", 6) + synchsafe + (text + std::string(size, '\0')).substr(0, size);
+}
+const std::string kFront = id3v2("My data set, xfmt", 41) + id3v2("cover", 40960);
+const auto kBehind = static_cast<std::int64_t>(kFront.size());
+const std::string kUnsized = riff(kStereo16 + sized_data(0));
 // A data chunk whose size ends the samples at 444, and that outcome.
 const std::string kWhole = riff(kStereo16 + chunk("data", kSamples));
 const Found kStated{44, 444, 44100, 16};
@@ -123,10 +137,28 @@ TEST_F(Probe, FindsChunksAndRefusesWhatItCannotSplit) {
        Found{44, 444, 44100, 16},
        {}},
       {"size, then an ID3v1 tag", kWhole + kId3v1, kStated, {}},
-      {"size, LIST, then every kind of tag", kWhole + kTail + kId3v2 + kApe + "ApeItems" + kApe + kId3v1, kStated, {}},
+      {"size, LIST, then every kind of tag", kWhole + kTail + kId3v2 + kApe + kId3v1, kStated, {}},
+      {"two ID3v2 tags in front, one odd with chunk letters, one of 40 KiB",
+       kFront + kWhole + kId3v1,
+       Found{kBehind + 44, kBehind + 444, 44100, 16},
+       {}},
+      {"an odd ID3v2 tag in front, then no RIFF header", id3v2("x", 11) + headless(kStereo16), {}, kNoFormat},
+      {"unsized audio, then an ID3v1 tag", kUnsized + kId3v1, kStated, {}},
+      {"unsized audio, then every kind of tag", kUnsized + kId3v24 + kApe + "ApeItems" + ape(0) + kId3v1, kStated, {}},
+      {"unsized audio, then a tag that would start before it",
+       kUnsized + ape(0).replace(12, 4, le(999, 4)),
+       Found{44, 476, 44100, 16},
+       {}},
+      {"a stated size whose audio ends like a tag",
+       riff(kStereo16 + chunk("data", kSamples + kId3v1)),
+       Found{44, 572, 44100, 16},
+       {}},
       {"64 items in a row confirm a size", kWhole + empties(64) + "\x11\x11", kStated, {}},
       {"size one byte short of the end", riff(kStereo16 + sized_data(400) + "\x11"), Found{44, 444, 44100, 16}, {}},
-      {"size followed by more audio", riff(kStereo16 + sized_data(200) + kTail), Found{44, 482, 44100, 16}, {}},
+      {"size followed by more audio, then a tag",
+       riff(kStereo16 + sized_data(200) + kTail) + kId3v1,
+       Found{44, 482, 44100, 16},
+       {}},
       {"size, audio reading as a chunk, more audio",
        kWhole + "wxyz" + le(2, 4) + kSamples,
        Found{44, 852, 44100, 16},

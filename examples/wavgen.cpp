@@ -152,6 +152,13 @@ void seeds(const std::string& dir) {
   Bytes unfinished = head(fmt16, 0, 0);
   unfinished.insert(unfinished.end(), samples16.begin(), samples16.end());
   write_file(dir + "/unfinished.wav", unfinished);
+  // The same with the ID3v1 tag appended, and a file behind an ID3v2 tag of odd length.
+  unfinished.insert(unfinished.end(), tagged.end() - 128, tagged.end());
+  write_file(dir + "/unfinished-tagged.wav", unfinished);
+  Bytes front = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 7, 'T', 'I', 'T', '2', 'd', 'a', 't'};
+  const Bytes whole = wav(fmt16, samples16);
+  front.insert(front.end(), whole.begin(), whole.end());
+  write_file(dir + "/tag-in-front.wav", front);
 }
 
 // A large file in blocks, so memory stays small whatever its size.

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
 #include <string_view>
+#include <vector>
 
 #include "wav/codec.h"
 #include "wav/fail.h"
@@ -15,7 +15,7 @@ namespace {
 
 // One header field, encoded and ready for its own write.
 struct Field {
-  std::array<unsigned char, 4> bytes{};
+  std::array<unsigned char, 8> bytes{};
   std::size_t size = 0;
 };
 
@@ -37,15 +37,21 @@ Field u32(std::uint32_t value) {
   return field;
 }
 
+Field u64(std::uint64_t value) {
+  Field field{{}, 8};
+  Decon8(value, field.bytes.data());
+  return field;
+}
+
+// A 32-bit size field that cannot hold the size: the real one stands in the ds64 chunk.
+constexpr std::uint32_t kInDs64 = 0xFFFFFFFFU;
+
 }  // namespace
 
-void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32_t bits, std::uint32_t frames) {
+void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32_t bits, std::uint64_t frames) {
   const std::uint32_t bytes_per_sample = bits / 8;
-  const std::uint32_t data_size = frames * bytes_per_sample;
-  const std::array<Field, 13> fields = {
-      text("RIFF"),
-      u32(data_size + 36),
-      text("WAVE"),
+  const std::uint64_t data_size = frames * bytes_per_sample;
+  const std::array<Field, 8> format = {
       text("fmt "),
       u32(16),
       u16(1),  // integer PCM, whatever the input's own format tag
@@ -54,9 +60,29 @@ void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32
       u32(sample_rate * bytes_per_sample),
       u16(static_cast<std::uint16_t>(bytes_per_sample)),
       u16(static_cast<std::uint16_t>(bits)),
-      text("data"),
-      u32(data_size),
   };
+  // A RIFF file states its size less 8 in 32 bits; a larger output is an RF64 file, which
+  // states its sizes in 64 bits in a ds64 chunk ahead of the format chunk.
+  const bool wide = data_size + 36 > kInDs64;
+  std::vector<Field> fields;
+  if (wide) {
+    fields = {
+        text("RF64"),
+        u32(kInDs64),
+        text("WAVE"),
+        text("ds64"),
+        u32(28),
+        u64(data_size + 72),  // the file's length less 8
+        u64(data_size),
+        u64(frames),
+        u32(0),  // no table of other chunks' sizes
+    };
+  } else {
+    fields = {text("RIFF"), u32(static_cast<std::uint32_t>(data_size + 36)), text("WAVE")};
+  }
+  fields.insert(fields.end(), format.begin(), format.end());
+  fields.push_back(text("data"));
+  fields.push_back(u32(wide ? kInDs64 : static_cast<std::uint32_t>(data_size)));
   File file = open_file(name, "wb");
   if (!file) {
     fail("Unable to open file.", 2);
@@ -67,19 +93,9 @@ void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32
   close_output(file);
 }
 
-std::uint32_t header_frames(const Attributes& attributes) {
-  const std::uint64_t frames = whole_frames(attributes.data_offset, attributes.data_end, attributes.bytes_per_sample);
-  // The RIFF size field holds the data size + 36 in 32 bits.
-  constexpr std::uint64_t kMaxData = std::numeric_limits<std::uint32_t>::max() - 36U;
-  if (frames > kMaxData / attributes.bytes_per_sample) {
-    fail("The file you want to convert is too large!", 1);
-  }
-  return static_cast<std::uint32_t>(frames);
-}
-
 void write_headers(const std::string& input, const Attributes& attributes, const std::string& left,
                    const std::string& right) {
-  const std::uint32_t frames = header_frames(attributes);
+  const std::uint64_t frames = whole_frames(attributes.data_offset, attributes.data_end, attributes.bytes_per_sample);
   // Asked again before each file: the left one, once created, may be where the right name leads.
   const auto refuse_shared_files = [&] {
     if (same_file(left, input) || same_file(right, input) || same_file(left, right) || is_standard_output(left) ||

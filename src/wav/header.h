@@ -1,4 +1,4 @@
-// The 44-byte mono PCM header that starts each output file.
+// The mono PCM header that starts each output file: 44 bytes, or 80 for an RF64 file past 4 GiB.
 #pragma once
 
 #include <cstdint>
@@ -8,13 +8,8 @@
 
 namespace tessmar {
 
-constexpr std::uint32_t kHeaderSize = 44;
-
 // Creates or empties the named file and writes a header for frames mono samples.
-void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32_t bits, std::uint32_t frames);
-
-// The frame count both headers state; refuses a split whose outputs would pass 4 GiB.
-std::uint32_t header_frames(const Attributes& attributes);
+void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32_t bits, std::uint64_t frames);
 
 // Header stage: the left file's header, then the right one's, before any sample is copied.
 // Before emptying either file, refuses an output that is the input or standard output, two

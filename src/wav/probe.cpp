@@ -17,9 +17,10 @@ namespace {
 
 constexpr std::int64_t kNotFound = -1;
 
-// Four bytes from offset on; those the head does not hold (past the end of the file) are zero.
-std::array<unsigned char, 4> bytes_at(std::span<const unsigned char> head, std::int64_t offset) {
-  std::array<unsigned char, 4> field{};
+// A field's bytes from offset on, as many as the widest field holds; those the head does not
+// hold (past the end of the file) are zero.
+std::array<unsigned char, 8> bytes_at(std::span<const unsigned char> head, std::int64_t offset) {
+  std::array<unsigned char, 8> field{};
   for (std::size_t i = 0; i < field.size(); ++i) {
     const auto at = static_cast<std::uint64_t>(offset) + i;
     if (at < head.size()) {
@@ -89,9 +90,7 @@ std::uint64_t data_size(std::span<const unsigned char> head, std::int64_t data_t
       Assem4(bytes_at(head, kDs64 + 4).data()) < kDs64Sizes) {
     return size;
   }
-  const std::uint64_t low = Assem4(bytes_at(head, kDs64 + 16).data());
-  const std::uint64_t high = Assem4(bytes_at(head, kDs64 + 20).data());
-  return high << 32U | low;
+  return Assem8(bytes_at(head, kDs64 + 16).data());
 }
 
 // Whether items, one after another from `at`, run exactly to the end of the file, or for

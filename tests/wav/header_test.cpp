@@ -1,4 +1,4 @@
-// Headers of large inputs: splits past 2 GiB, and the refusal of outputs the RIFF size can't state.
+// Headers of large outputs: splits past 2 GiB, and RF64 outputs where a RIFF size cannot state theirs.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -6,6 +6,8 @@
 
 #include "support/run.h"
 #include "support/wav_bytes.h"
+#include "wav/codec.h"
+#include "wav/header.h"
 
 namespace tessmar_test {
 namespace {
@@ -32,23 +34,58 @@ std::string bytes_at(const std::filesystem::path& path, std::uint64_t at, std::s
 
 using LargeFiles = InTempDir;
 
-TEST_F(LargeFiles, RefusesOutputsTooLargeForTheirHeaderBeforeCreatingThem) {
-  const std::uint64_t kMaxFrames16 = (0xFFFFFFFFULL - 36) / 2;
-  // bits, length, the data size stated
-  const std::tuple<std::uint16_t, std::uint64_t, std::uint32_t> cases[] = {
-      {16, 44 + 4 * (kMaxFrames16 + 1), 0},
-      {16, (8ULL << 30) + 4096, 0},
-      {24, (8ULL << 30) + 4096, 0},
-      {16, 9ULL << 30, 0xFFFFFFFF},  // a pipe recording's placeholder fits, and audio that reads as a chunk follows
+// 24-bit data sizes on each side of the largest a RIFF header states: its RIFF size is 0xFFFFFFFF.
+TEST_F(LargeFiles, HeaderIsRf64OnlyPastTheLargestRiffSize) {
+  const std::uint64_t kFrames = 1431655753;
+  tessmar::MAKE_HEADER((dir / "riff.wav").string(), 48000, 24, kFrames);
+  tessmar::MAKE_HEADER((dir / "rf64.wav").string(), 48000, 24, kFrames + 1);
+  const std::string riff = read("riff.wav");
+  const std::string wide = read("rf64.wav");
+  EXPECT_EQ(riff, mono_header(24, 48000, 3 * kFrames));
+  ASSERT_EQ(wide.size(), 80U);
+  const auto* field = reinterpret_cast<const unsigned char*>(wide.data());
+  EXPECT_EQ(wide.substr(0, 4) + wide.substr(8, 8) + wide.substr(72, 4), "RF64WAVEds64data");
+  EXPECT_EQ(tessmar::Assem4(field + 4), 0xFFFFFFFFU);
+  EXPECT_EQ(tessmar::Assem4(field + 16), 28U);
+  EXPECT_EQ(tessmar::Assem8(field + 20), 3 * (kFrames + 1) + 72);
+  EXPECT_EQ(tessmar::Assem8(field + 28), 3 * (kFrames + 1));
+  EXPECT_EQ(tessmar::Assem8(field + 36), kFrames + 1);
+  EXPECT_EQ(tessmar::Assem4(field + 44), 0U);
+  EXPECT_EQ(wide.substr(48, 24), riff.substr(12, 24));
+  EXPECT_EQ(tessmar::Assem4(field + 76), 0xFFFFFFFFU);
+}
+
+TEST_F(LargeFiles, SplitsOutputsPastFourGibibytesIntoRf64Files) {
+  const std::uint64_t kLength = 9ULL << 30;
+  const std::string list = chunk("LIST", std::string(92, 'm'));
+  const std::uint64_t data24 = (kLength - 80 - list.size()) / 6 * 6;
+  const std::string head24 = "RF64" + le(~0U, 4) + "WAVE" + chunk("ds64", le(0, 8) + le(data24, 8) + le(0, 12)) +
+                             fmt_chunk(2, 48000, 24) + "data" + le(~0U, 4);
+  // bits, the input up to its first sample, where its samples end, and what stands elsewhere in it
+  const std::tuple<std::uint16_t, std::string, std::uint64_t, std::pair<std::uint64_t, std::string>> cases[] = {
+      // a pipe recording's placeholder fits, and audio that reads as a chunk follows it
+      {16, riff(fmt_chunk(2, 48000, 16) + "data" + le(~0U, 4)), kLength, {44ULL + ~0U, "wxyz" + le(2, 4)}},
+      {24, head24, 80 + data24, {80 + data24, list}},
   };
-  for (const auto& [bits, length, size] : cases) {
-    SCOPED_TRACE(length);
-    write_sparse(dir / "big.wav", riff(fmt_chunk(2, 48000, bits) + "data" + le(size, 4)), length,
-                 {{44ULL + size, "wxyz" + le(2, 4)}});
+  for (const auto& [bits, head, end, placed] : cases) {
+    SCOPED_TRACE(bits);
+    const std::uint64_t width = bits / 8;
+    const std::uint64_t data = (end - head.size()) / 2;
+    const std::string left = std::string("Yyy").substr(0, width);
+    const std::string right = std::string("Zzz").substr(0, width);
+    write_sparse(dir / "big.wav", head, placed.first + placed.second.size(), {placed, {end - 2 * width, left + right}});
     const Outcome outcome = run({"big.wav"});
-    EXPECT_EQ(outcome.out, "The file you want to convert is too large!\n");
-    EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(listing(), "big.wav:" + std::to_string(length));
+    EXPECT_EQ(outcome.out, "done\n");
+    ASSERT_EQ(outcome.status, 0);
+    for (const auto& [name, last] :
+         std::vector<std::pair<std::string, std::string>>{{"bigL.wav", left}, {"bigR.wav", right}}) {
+      SCOPED_TRACE(name);
+      const auto path = dir / name;
+      EXPECT_EQ(std::filesystem::file_size(path), 80 + data);
+      EXPECT_EQ(bytes_at(path, 0, 4) + bytes_at(path, 28, 8), "RF64" + le(data, 8));
+      EXPECT_EQ(bytes_at(path, 80 + data - width, width), last);
+      std::filesystem::remove(path);
+    }
   }
 }
 

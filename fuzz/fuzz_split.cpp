@@ -84,10 +84,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(access(left.c_str(), F_OK) != 0 && access(right.c_str(), F_OK) != 0, "a refused file left an output");
     return 0;
   }
-  // An input this small can neither be too large nor fail to write: every later failure is a finding.
+  // An input this small cannot fail to write: every later failure is a finding.
   try {
-    tessmar::write_headers(input, tracks[0], left, right);
-    tessmar::copy_channels(input, tracks[0], left, right);
+    tessmar::Output left_output = tessmar::open_output(left);
+    tessmar::Output right_output = tessmar::open_output(right);
+    tessmar::write_headers(tracks[0], left_output.file, right_output.file);
+    tessmar::copy_channels(input, tracks[0], left_output.file, right_output.file);
+    tessmar::close_output(left_output.file);
+    tessmar::close_output(right_output.file);
   } catch (const tessmar_test::Failure& failure) {
     check(false, failure.what());
   }

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
 #include <cctype>
@@ -12,6 +13,7 @@
 #include "wav/extract.h"
 #include "wav/fail.h"
 #include "wav/header.h"
+#include "wav/io.h"
 #include "wav/probe.h"
 
 namespace tessmar {
@@ -43,6 +45,14 @@ std::string ask(const char* prompt) {
   return word;
 }
 
+// Standard output took what was printed, or the run failed after all (a full disk); the message
+// goes where it may still be seen.
+void check_standard_output() {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    fail("Unable to write file.", 2, stderr);
+  }
+}
+
 void show_help() {
   std::puts("Tessmar " TESSMAR_VERSION " by Orvald");
   std::puts("\nThis program will split a stereo wave file into two mono wave files.");
@@ -61,7 +71,35 @@ void answer_option(const std::string& argument) {
     show_help();
     std::puts("The left channel goes to FILEL.wav and the right one to FILER.wav, beside the input.");
   }
+  check_standard_output();
   std::exit(0);
+}
+
+// Refuses outputs that did not open, or that are one file with the input, with each other or
+// with standard output (whose message then goes to the error stream), and removes the files
+// this run created for them. Nothing has been emptied yet.
+void refuse_unusable(const Output& left, const Output& right, const OutputNames& names, const FileId& input,
+                     const FileId& printed_to) {
+  std::FILE* stream = stdout;
+  bool usable = left.file && right.file;
+  if (usable) {
+    const FileId left_id = identify(fileno(left.file.get()));
+    const FileId right_id = identify(fileno(right.file.get()));
+    usable = !one_file(left_id, input) && !one_file(right_id, input) && !one_file(left_id, right_id);
+    if (one_file(left_id, printed_to) || one_file(right_id, printed_to)) {
+      usable = false;
+      stream = stderr;
+    }
+  }
+  if (usable) {
+    return;
+  }
+  for (const auto& [output, name] : {std::pair{&left, &names.left}, std::pair{&right, &names.right}}) {
+    if (output->created) {
+      (void)unlink(name->c_str());
+    }
+  }
+  fail("Unable to open file.", 2, stream);
 }
 
 }  // namespace
@@ -105,11 +143,26 @@ OutputNames derive_output_names(const std::string& input) {
 }
 
 void split(const std::string& input, const OutputNames& names) {
+  const FileId printed_to = identify(STDOUT_FILENO);
+  // Anything printed would land in the input: the refusal itself goes to the error stream.
+  if (one_file(printed_to, identify(input))) {
+    fail("Unable to open file.", 2, stderr);
+  }
   std::array<Attributes, 1> tracks{};
   GET_ATTRIBUTES(0, input, tracks);
-  write_headers(input, tracks[0], names.left, names.right);
-  copy_channels(input, tracks[0], names.left, names.right);
+  // Unlike the input, the outputs stay open across the stages: both are opened before either is
+  // emptied, so one that will not open empties nothing, and the left one's lock keeps another
+  // run on the same outputs waiting until both are complete.
+  Output left = open_output(names.left);
+  Output right = left.file ? open_output(names.right) : Output{};
+  refuse_unusable(left, right, names, tracks[0].input, printed_to);
+  lock(left.file);
+  write_headers(tracks[0], left.file, right.file);
+  copy_channels(input, tracks[0], left.file, right.file);
+  close_output(right.file);
+  close_output(left.file);
   std::puts("done");
+  check_standard_output();
 }
 
 }  // namespace tessmar

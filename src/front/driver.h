@@ -21,7 +21,10 @@ std::string input_name(int argc, const char* const* argv);
 // Base name + "L.wav" / "R.wav", in the input's directory.
 OutputNames derive_output_names(const std::string& input);
 
-// Probe, headers, then both channels; prints "done" once both outputs are complete.
+// Probe, headers, then both channels; prints "done" once both outputs are complete. Refuses,
+// before emptying anything, standard output that writes into the input, and outputs that do not
+// open or are one file with the input, each other or standard output. Waits for any other run
+// that writes the same outputs.
 void split(const std::string& input, const OutputNames& names);
 
 }  // namespace tessmar

@@ -25,16 +25,21 @@ constexpr std::size_t kSpare = 1;
 
 }  // namespace
 
-void COPY_DATA(const std::string& input, const std::string& output, std::int64_t data_offset, std::int64_t data_end,
-               int channel, std::uint32_t bits) {
-  const std::size_t width = bits / 8;
+void COPY_DATA(const std::string& input, const Attributes& attributes, int channel, const File& output) {
+  const std::size_t width = attributes.bytes_per_sample;
   const File in = open_file(input, "rb");
-  File out = open_file(output, "ab");
-  if (!in || !out) {
+  if (!in) {
     fail("Unable to open file.", 2);
   }
-  std::uint64_t frames_left = whole_frames(data_offset, data_end, bits / 8);
-  if (frames_left > 0 && fseeko(in.get(), data_offset, SEEK_SET) != 0) {
+  // Opened again by name, the input may have been replaced or rewritten since it was probed.
+  const auto refuse_changed = [&] {
+    if (identify(fileno(in.get())) != attributes.input) {
+      fail("Unable to read file.", 2);
+    }
+  };
+  refuse_changed();
+  std::uint64_t frames_left = whole_frames(attributes.data_offset, attributes.data_end, attributes.bytes_per_sample);
+  if (frames_left > 0 && fseeko(in.get(), attributes.data_offset, SEEK_SET) != 0) {
     fail("Unable to read file.", 2);
   }
   std::vector<unsigned char> block(kBlockFrames * 2 * width + kSpare);
@@ -50,16 +55,16 @@ void COPY_DATA(const std::string& input, const std::string& output, std::int64_t
     } else {
       pick<3, 4>(block.data() + selector, samples.data(), frames);
     }
-    write_all(out, samples.data(), frames * width);
+    write_all(output, samples.data(), frames * width);
     frames_left -= frames;
   }
-  close_output(out);
+  refuse_changed();
+  flush(output);
 }
 
-void copy_channels(const std::string& input, const Attributes& attributes, const std::string& left,
-                   const std::string& right) {
-  COPY_DATA(input, left, attributes.data_offset, attributes.data_end, 0, attributes.bits_per_sample);
-  COPY_DATA(input, right, attributes.data_offset, attributes.data_end, 1, attributes.bits_per_sample);
+void copy_channels(const std::string& input, const Attributes& attributes, const File& left, const File& right) {
+  COPY_DATA(input, attributes, 0, left);
+  COPY_DATA(input, attributes, 1, right);
 }
 
 }  // namespace tessmar

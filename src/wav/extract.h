@@ -13,13 +13,12 @@ namespace tessmar {
 // small enough that the block stays in the cache.
 constexpr std::size_t kBlockFrames = 32768;
 
-// Appends every whole frame's sample of the channel (0 left, 1 right) between the data
-// offset and data end of the input to the output, bytes unchanged.
-void COPY_DATA(const std::string& input, const std::string& output, std::int64_t data_offset, std::int64_t data_end,
-               int channel, std::uint32_t bits);
+// Writes every whole frame's sample of the channel (0 left, 1 right) between the data offset
+// and data end of the input to the output, behind its header, bytes unchanged. The input must
+// be the file that was probed, unchanged ("Unable to read file." otherwise).
+void COPY_DATA(const std::string& input, const Attributes& attributes, int channel, const File& output);
 
 // Copy stage: the left file is complete before the right one gets a sample.
-void copy_channels(const std::string& input, const Attributes& attributes, const std::string& left,
-                   const std::string& right);
+void copy_channels(const std::string& input, const Attributes& attributes, const File& left, const File& right);
 
 }  // namespace tessmar

@@ -6,10 +6,10 @@
 
 namespace tessmar {
 
-void fail(std::string_view message, int status) {
+void fail(std::string_view message, int status, std::FILE* stream) {
   // Nothing is left to report a failed report to.
-  (void)std::fwrite(message.data(), 1, message.size(), stdout);
-  (void)std::fputc('\n', stdout);
+  (void)std::fwrite(message.data(), 1, message.size(), stream);
+  (void)std::fputc('\n', stream);
   std::exit(status);
 }
 

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "wav/codec.h"
-#include "wav/fail.h"
 #include "wav/io.h"
 
 namespace tessmar {
@@ -48,7 +47,7 @@ constexpr std::uint32_t kInDs64 = 0xFFFFFFFFU;
 
 }  // namespace
 
-void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32_t bits, std::uint64_t frames) {
+void MAKE_HEADER(const File& output, std::uint32_t sample_rate, std::uint32_t bits, std::uint64_t frames) {
   const std::uint32_t bytes_per_sample = bits / 8;
   const std::uint64_t data_size = frames * bytes_per_sample;
   const std::array<Field, 8> format = {
@@ -83,33 +82,16 @@ void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32
   fields.insert(fields.end(), format.begin(), format.end());
   fields.push_back(text("data"));
   fields.push_back(u32(wide ? kInDs64 : static_cast<std::uint32_t>(data_size)));
-  File file = open_file(name, "wb");
-  if (!file) {
-    fail("Unable to open file.", 2);
-  }
+  empty(output);
   for (const Field& field : fields) {
-    write_all(file, field.bytes.data(), field.size);
+    write_all(output, field.bytes.data(), field.size);
   }
-  close_output(file);
+  flush(output);
 }
 
-void write_headers(const std::string& input, const Attributes& attributes, const std::string& left,
-                   const std::string& right) {
+void write_headers(const Attributes& attributes, const File& left, const File& right) {
   const std::uint64_t frames = whole_frames(attributes.data_offset, attributes.data_end, attributes.bytes_per_sample);
-  // Asked again before each file: the left one, once created, may be where the right name leads.
-  const auto refuse_shared_files = [&] {
-    if (same_file(left, input) || same_file(right, input) || same_file(left, right) || is_standard_output(left) ||
-        is_standard_output(right)) {
-      fail("Unable to open file.", 2);
-    }
-  };
-  refuse_shared_files();
-  // A right output that cannot be written would fail the run after the left one was emptied.
-  if (!can_write(right)) {
-    fail("Unable to open file.", 2);
-  }
   MAKE_HEADER(left, attributes.sample_rate, attributes.bits_per_sample, frames);
-  refuse_shared_files();
   MAKE_HEADER(right, attributes.sample_rate, attributes.bits_per_sample, frames);
 }
 

@@ -8,13 +8,10 @@
 
 namespace tessmar {
 
-// Creates or empties the named file and writes a header for frames mono samples.
-void MAKE_HEADER(const std::string& name, std::uint32_t sample_rate, std::uint32_t bits, std::uint64_t frames);
+// Empties the output and writes a header for frames mono samples.
+void MAKE_HEADER(const File& output, std::uint32_t sample_rate, std::uint32_t bits, std::uint64_t frames);
 
 // Header stage: the left file's header, then the right one's, before any sample is copied.
-// Before emptying either file, refuses an output that is the input or standard output, two
-// outputs that are one, and a right output that cannot be written.
-void write_headers(const std::string& input, const Attributes& attributes, const std::string& left,
-                   const std::string& right);
+void write_headers(const Attributes& attributes, const File& left, const File& right);
 
 }  // namespace tessmar

@@ -2,8 +2,11 @@
 #include "wav/io.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include "wav/fail.h"
 
@@ -28,39 +31,75 @@ void read_at(const File& file, std::int64_t offset, std::span<unsigned char> byt
 
 namespace {
 
-bool one_file(const struct stat& first, const struct stat& second) {
-  return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+FileId file_id(const struct stat& info) {
+  return {info.st_dev, info.st_ino, info.st_mode & S_IFMT, info.st_size,
+          info.st_mtim.tv_sec * std::int64_t{1000000000} + info.st_mtim.tv_nsec};
 }
 
 }  // namespace
 
-bool same_file(const std::string& one, const std::string& other) {
-  struct stat first {};
-  struct stat second {};
-  // Writing twice to a character device such as /dev/null loses nothing.
-  return stat(one.c_str(), &first) == 0 && stat(other.c_str(), &second) == 0 && !S_ISCHR(first.st_mode) &&
-         one_file(first, second);
-}
-
-bool is_standard_output(const std::string& name) {
-  struct stat output {};
-  struct stat named {};
-  return fstat(STDOUT_FILENO, &output) == 0 && S_ISREG(output.st_mode) && stat(name.c_str(), &named) == 0 &&
-         one_file(output, named);
-}
-
-bool can_write(const std::string& name) {
+FileId identify(int descriptor) {
   struct stat info {};
-  if (stat(name.c_str(), &info) == 0) {
-    return !S_ISDIR(info.st_mode) && faccessat(AT_FDCWD, name.c_str(), W_OK, AT_EACCESS) == 0;
+  return fstat(descriptor, &info) == 0 ? file_id(info) : FileId{};
+}
+
+FileId identify(const std::string& name) {
+  struct stat info {};
+  return stat(name.c_str(), &info) == 0 ? file_id(info) : FileId{};
+}
+
+bool one_file(const FileId& first, const FileId& second) {
+  return first.kind != 0 && first.kind != S_IFCHR && first.device == second.device && first.inode == second.inode;
+}
+
+Output open_output(const std::string& name) {
+  constexpr int kWrite = O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  constexpr mode_t kReadWrite = 0666;
+  Output output;
+  int descriptor = open(name.c_str(), kWrite);
+  if (descriptor < 0 && errno == ENOENT) {
+    // O_EXCL tells a file made here from one another run made at the same time; it refuses a
+    // dangling link, whose target the last open makes.
+    descriptor = open(name.c_str(), kWrite | O_CREAT | O_EXCL, kReadWrite);
+    output.created = descriptor >= 0;
+    if (descriptor < 0 && errno == EEXIST) {
+      descriptor = open(name.c_str(), kWrite | O_CREAT, kReadWrite);
+    }
   }
-  const std::size_t slash = name.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : name.substr(0, slash + 1);
-  return faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+  if (descriptor < 0) {
+    return output;
+  }
+  // Only the open must not wait: writes wait for a slow reader as they would for a slow disk.
+  const int flags = fcntl(descriptor, F_GETFL);
+  if (flags != -1 && fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0) {
+    output.file.reset(fdopen(descriptor, "wb"));
+  }
+  if (!output.file) {
+    (void)close(descriptor);
+  }
+  return output;
+}
+
+void lock(const File& file) {
+  while (flock(fileno(file.get()), LOCK_EX) != 0 && errno == EINTR) {
+  }
+}
+
+void empty(const File& file) {
+  const int descriptor = fileno(file.get());
+  if (identify(descriptor).kind == S_IFREG && ftruncate(descriptor, 0) != 0) {
+    fail("Unable to write file.", 2);
+  }
 }
 
 void write_all(const File& file, const void* bytes, std::size_t size) {
   if (std::fwrite(bytes, 1, size, file.get()) != size) {
+    fail("Unable to write file.", 2);
+  }
+}
+
+void flush(const File& file) {
+  if (std::fflush(file.get()) != 0) {
     fail("Unable to write file.", 2);
   }
 }

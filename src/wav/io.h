@@ -1,4 +1,5 @@
-// Files opened by name for one operation, closed when it returns; reads and writes that are checked.
+// Files opened by name for one operation, closed when it returns, but for the outputs, which the
+// driver holds for the whole run; reads and writes that are checked.
 #pragma once
 
 #include <cstddef>
@@ -22,17 +23,45 @@ File open_file(const std::string& name, const char* mode);
 // Reads all of bytes from offset on, or reports "Unable to read file.".
 void read_at(const File& file, std::int64_t offset, std::span<unsigned char> bytes);
 
-// Whether both names lead, through any links, to one existing file that is not a character device.
-bool same_file(const std::string& one, const std::string& other);
+// Which file a descriptor or a name leads to, and the length and time it had then. A kind of 0
+// means it could not be looked at.
+struct FileId {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  unsigned kind = 0;  // the file type bits of its mode
+  std::int64_t length = 0;
+  std::int64_t modified = 0;  // in nanoseconds
+  bool operator==(const FileId&) const = default;
+};
+FileId identify(int descriptor);
+FileId identify(const std::string& name);
 
-// Whether the name leads to the regular file that standard output writes to.
-bool is_standard_output(const std::string& name);
+// Whether both are one file that two writers would spoil: writing twice to a character device,
+// such as /dev/null, loses nothing.
+bool one_file(const FileId& first, const FileId& second);
 
-// Whether the named file could be opened for writing, or created in its folder; nothing is touched.
-bool can_write(const std::string& name);
+// An output opened for writing but not emptied; created says that this open made the file.
+struct Output {
+  File file;
+  bool created = false;
+};
+
+// Opens the named output, through any links, creating it where it is missing. Never waits: a FIFO
+// without a reader, a socket or a device that does not open leaves the file empty.
+Output open_output(const std::string& name);
+
+// Waits until no other process holds the file's lock, then holds it until the file is closed.
+// Where the file system has no locks, the run goes on without one.
+void lock(const File& file);
+
+// Empties an output that is a file; a device or a pipe holds nothing to empty.
+void empty(const File& file);
 
 // Writes all bytes or reports "Unable to write file.".
 void write_all(const File& file, const void* bytes, std::size_t size);
+
+// Writes out what an output's buffer holds, or reports "Unable to write file.".
+void flush(const File& file);
 
 // Closes an output, reporting a failed flush or close ("Unable to write file.").
 void close_output(File& file);

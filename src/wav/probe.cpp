@@ -214,6 +214,7 @@ void GET_ATTRIBUTES(int track, const std::string& name, std::span<Attributes> tr
   std::vector<unsigned char> head(static_cast<std::size_t>(std::min(length - start, kHeadSize)));
   read_at(file, start, head);
   Attributes attributes = parse_head(head, length - start);
+  attributes.input = identify(fileno(file.get()));
   attributes.data_offset += start;
   const std::int64_t stated = attributes.data_end == kUnstated ? kUnstated : attributes.data_end + start;
   // A file that ends at the stated end, or one pad byte later, confirms it at once.

@@ -5,6 +5,8 @@
 #include <span>
 #include <string>
 
+#include "wav/io.h"
+
 namespace tessmar {
 
 struct Attributes {
@@ -14,6 +16,7 @@ struct Attributes {
   std::uint32_t sample_rate = 0;
   std::uint32_t bytes_per_sample = 0;
   std::uint32_t bits_per_sample = 0;
+  FileId input;  // the file probed, as it was then
 };
 
 // Tags and chunk headers are looked for at offsets up to this one.

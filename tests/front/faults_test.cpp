@@ -1,7 +1,11 @@
 // Faults a user meets: what the program says, its status, and what it leaves on disk.
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -41,6 +45,17 @@ void in_read_only_folder(const fs::path& d) {
                   fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
 }
 
+void old_left(const fs::path& d) { fs::copy_file(d / "song.wav", d / "songL.wav"); }
+
+void bind_socket(const fs::path& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  path.string().copy(address.sun_path, sizeof address.sun_path - 1);
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  close(listener);
+}
+
 using Faults = InTempDir;
 
 TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
@@ -57,7 +72,7 @@ TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
        },
        "song.wav", false, "Unable to open file.\n", 2, input + " songL.wav:104 songR.wav"},
       {"left output on a full disk", [](const fs::path& d) { fs::create_symlink("/dev/full", d / "songL.wav"); },
-       "song.wav", false, "Unable to write file.\n", 2, input + " songL.wav"},
+       "song.wav", false, "Unable to write file.\n", 2, input + " songL.wav songR.wav:0"},
       {"right output on a full disk", [](const fs::path& d) { fs::create_symlink("/dev/full", d / "songR.wav"); },
        "song.wav", false, "Unable to write file.\n", 2, input + " songL.wav:44 songR.wav"},
       {"input unreadable", [](const fs::path& d) { fs::permissions(d / "song.wav", fs::perms::none); }, "song.wav",
@@ -88,7 +103,25 @@ TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
        },
        "song.wav", false, "Unable to open file.\n", 2, "song.wav songL.wav:104"},
       {"right output links to the left", [](const fs::path& d) { fs::create_symlink("songL.wav", d / "songR.wav"); },
-       "song.wav", false, "Unable to open file.\n", 2, input + " songL.wav:44 songR.wav"},
+       "song.wav", false, "Unable to open file.\n", 2, input + " songR.wav"},
+      {"right output a dangling link, beside an old left one",
+       [](const fs::path& d) {
+         old_left(d);
+         fs::create_symlink("missing/x.wav", d / "songR.wav");
+       },
+       "song.wav", false, "Unable to open file.\n", 2, input + " songL.wav:104 songR.wav"},
+      {"right output a FIFO without a reader, beside an old left one",
+       [](const fs::path& d) {
+         old_left(d);
+         mkfifo((d / "songR.wav").c_str(), 0644);
+       },
+       "song.wav", false, "Unable to open file.\n", 2, input + " songL.wav:104 songR.wav"},
+      {"right output a socket, beside an old left one",
+       [](const fs::path& d) {
+         old_left(d);
+         bind_socket(d / "songR.wav");
+       },
+       "song.wav", false, "Unable to open file.\n", 2, input + " songL.wav:104 songR.wav"},
       {"both outputs on one device are written through",
        [](const fs::path& d) {
          fs::create_symlink("/dev/null", d / "songL.wav");
@@ -120,26 +153,65 @@ TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
   }
 }
 
-// A pipe opens like a file but cannot be measured: that must be a read failure, not a verdict on
-// the contents.
-TEST_F(Faults, InputThatCannotBeMeasuredIsAReadFailure) {
-  const std::string command = "printf RIFF | " + std::string(TESSMAR_BIN) + " /dev/stdin > " + (dir / "out").string();
-  const int status = std::system(command.c_str());
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 2);
-  EXPECT_EQ(read("out"), "Unable to read file.\n");
+// Shell lines run in the directory, $T being tessmar: what they print, their status and what
+// they leave. Standard output that cannot take the last line, or that writes into the input or an
+// output, gets nothing: the message goes to the error stream.
+TEST_F(Faults, OfStandardOutputAndLimitsAreReported) {
+  const std::string samples = pattern(6000);
+  const std::string size = std::to_string(samples.size() + 44);
+  const std::string input = "song.wav:" + size;
+  const std::tuple<std::string, std::string, int, std::string> cases[] = {
+      {"printf RIFF | $T /dev/stdin", "Unable to read file.\n", 2, input},  // a pipe opens but cannot be measured
+      {"ulimit -f 1; $T song.wav", "Unable to write file.\n", 2, input + " songL.wav:512 songR.wav:44"},
+      {"$T song.wav 2>&1 >/dev/full", "Unable to write file.\n", 2, input + " songL.wav:3044 songR.wav:3044"},
+      {"$T --version 2>&1 >/dev/full", "Unable to write file.\n", 2, input},
+      {"$T song.wav 2>&1 >>song.wav", "Unable to open file.\n", 2, input},
+      {"cp song.wav songL.wav; $T song.wav 2>&1 >>songL.wav", "Unable to open file.\n", 2,
+       input + " songL.wav:" + size},
+  };
+  for (const auto& [line, printed, status, left_on_disk] : cases) {
+    SCOPED_TRACE(line);
+    fs::remove_all(dir);
+    fs::create_directory(dir);
+    write("song.wav", stereo_wav(16, samples));
+    const std::string command = "cd " + dir.string() + " && T=" + TESSMAR_BIN + " && { " + line + "; } >../" +
+                                dir.filename().string() + ".printed 2>&1";
+    const int got = std::system(command.c_str());
+    EXPECT_EQ(WIFEXITED(got) ? WEXITSTATUS(got) : -1, status);
+    EXPECT_EQ(read("../" + dir.filename().string() + ".printed"), printed);
+    fs::remove(dir.string() + ".printed");
+    EXPECT_EQ(listing(), left_on_disk);
+    EXPECT_EQ(read("song.wav"), stereo_wav(16, samples));
+  }
+}
+
+// Two runs whose inputs make the same output names: the second waits for the first, so both
+// outputs hold the samples of one input, and both runs finish.
+TEST_F(Faults, TwoRunsOnTheSameOutputsTakeTurns) {
+  const std::string one = pattern(24 << 20, 1);
+  const std::string two = pattern(24 << 20, 2);
+  write("take.1.wav", stereo_wav(16, one));
+  write("take.2.wav", stereo_wav(16, two));
+  const std::string command =
+      "cd " + dir.string() + " && { T=" + TESSMAR_BIN + "; $T take.1.wav > one & $T take.2.wav > two; wait; }";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(read("one") + read("two"), "done\ndone\n");
+  const std::string left = read("takeL.wav");
+  const std::string& last = left == mono_wav(16, 44100, one, 0) ? one : two;
+  EXPECT_TRUE(left == mono_wav(16, 44100, last, 0) && read("takeR.wav") == mono_wav(16, 44100, last, 1));
 }
 
 // Started with standard input and output closed, the input and an output would take their
 // numbers, and a late failure's message would land in the output. The left output is a pipe
 // that holds less than one block of samples and the input holds two blocks, so the input is cut
-// short before the copy ends.
+// short before the copy ends. The pipe has its reader before the run opens it, and a writer of
+// the shell's until the header has come through: the input is cut once the run is past the probe.
 TEST_F(Faults, ClosedStandardStreamsAreNotTakenByFiles) {
   const std::string frames = pattern(tessmar::kBlockFrames * 2 * 6);
   write("song.wav", stereo_wav(24, frames));
-  write("split.sh", "mkfifo songL.wav\n{ " + std::string(TESSMAR_BIN) +
-                        " song.wav <&- >&-; echo $? > status; } &\n"
-                        "exec 3< songL.wav\ntruncate -s 44 song.wav\ncat <&3 > copied\nwait\n");
+  write("split.sh", "mkfifo songL.wav\nexec 4<> songL.wav 3< songL.wav\n{ " + std::string(TESSMAR_BIN) +
+                        " song.wav <&- >&- 3<&- 4<&-; echo $? > status; } &\n"
+                        "head -c 44 <&3 > copied\nexec 4>&-\ntruncate -s 44 song.wav\ncat <&3 >> copied\nwait\n");
   ASSERT_EQ(std::system(("cd " + dir.string() + " && timeout 60 sh split.sh").c_str()), 0);
   EXPECT_EQ(read("status"), "2\n");
   const std::string copied = read("copied");

@@ -4,6 +4,8 @@
 
 namespace tessmar {
 
-void fail(std::string_view message, int status) { throw tessmar_test::Failure(std::string(message), status); }
+void fail(std::string_view message, int status, std::FILE* /*stream*/) {
+  throw tessmar_test::Failure(std::string(message), status);
+}
 
 }  // namespace tessmar

@@ -15,6 +15,8 @@ namespace tessmar_test {
 namespace {
 
 constexpr uid_t kNobody = 65534;
+// A run that hangs ends here, killed, instead of holding up the suite.
+constexpr unsigned kTimeLimitSeconds = 300;
 
 pid_t start(const std::filesystem::path& dir, std::string program, const std::vector<std::string>& args, int in,
             int out, bool unprivileged) {
@@ -32,6 +34,7 @@ pid_t start(const std::filesystem::path& dir, std::string program, const std::ve
         (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
       _exit(kCannotDropPrivileges);
     }
+    alarm(kTimeLimitSeconds);
     execv(argv[0], argv.data());
     _exit(127);
   }

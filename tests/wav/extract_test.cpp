@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <chrono>
 #include <cstdlib>
 
 #include "support/failure.h"
@@ -81,18 +83,34 @@ TEST_F(SoxCrossCheck, OutputsMatchSoxRemix) {
   }
 }
 
-// The input is shorter than the probe measured (it shrank in between): the copy must not
-// pass that off as a finished split.
+// The input changed after the probe: the copy must not pass another file's samples, or a
+// part of them, off as a finished split.
 using CopyStage = InTempDir;
-TEST_F(CopyStage, ShortReadIsReported) {
-  write("short.wav", stereo_wav(16, pattern(400)));
-  write("out.wav", "");
-  try {
-    tessmar::COPY_DATA((dir / "short.wav").string(), (dir / "out.wav").string(), 44, 44 + 800, 0, 16);
-    FAIL() << "no failure";
-  } catch (const Failure& failure) {
-    EXPECT_STREQ(failure.what(), "Unable to read file.");
-    EXPECT_EQ(failure.status, 2);
+TEST_F(CopyStage, AnInputChangedSinceTheProbeIsAReadFailure) {
+  namespace fs = std::filesystem;
+  const std::pair<const char*, void (*)(const fs::path&)> changes[] = {
+      {"shrunk", [](const fs::path& in) { fs::resize_file(in, 100); }},
+      {"replaced by a copy, as an editor saves",
+       [](const fs::path& in) {
+         fs::copy_file(in, in.string() + "~");
+         fs::rename(in.string() + "~", in);
+       }},
+      {"rewritten in place, bytes and length unchanged",
+       [](const fs::path& in) { fs::last_write_time(in, fs::last_write_time(in) + std::chrono::seconds(1)); }},
+  };
+  for (const auto& [what, change] : changes) {
+    SCOPED_TRACE(what);
+    write("in.wav", stereo_wav(16, pattern(400)));
+    std::array<tessmar::Attributes, 1> tracks{};
+    tessmar::GET_ATTRIBUTES(0, (dir / "in.wav").string(), tracks);
+    change(dir / "in.wav");
+    try {
+      tessmar::COPY_DATA((dir / "in.wav").string(), tracks[0], 0, tessmar::open_file((dir / "out.wav").string(), "wb"));
+      ADD_FAILURE() << "no failure";
+    } catch (const Failure& failure) {
+      EXPECT_STREQ(failure.what(), "Unable to read file.");
+      EXPECT_EQ(failure.status, 2);
+    }
   }
 }
 

@@ -37,10 +37,12 @@ using LargeFiles = InTempDir;
 // 24-bit data sizes on each side of the largest a RIFF header states: its RIFF size is 0xFFFFFFFF.
 TEST_F(LargeFiles, HeaderIsRf64OnlyPastTheLargestRiffSize) {
   const std::uint64_t kFrames = 1431655753;
-  tessmar::MAKE_HEADER((dir / "riff.wav").string(), 48000, 24, kFrames);
-  tessmar::MAKE_HEADER((dir / "rf64.wav").string(), 48000, 24, kFrames + 1);
-  const std::string riff = read("riff.wav");
-  const std::string wide = read("rf64.wav");
+  const auto header = [&](std::uint64_t frames) {
+    tessmar::MAKE_HEADER(tessmar::open_file((dir / "h.wav").string(), "wb"), 48000, 24, frames);
+    return read("h.wav");
+  };
+  const std::string riff = header(kFrames);
+  const std::string wide = header(kFrames + 1);
   EXPECT_EQ(riff, mono_header(24, 48000, 3 * kFrames));
   ASSERT_EQ(wide.size(), 80U);
   const auto* field = reinterpret_cast<const unsigned char*>(wide.data());

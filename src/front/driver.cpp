@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "front/progress.h"
 #include "wav/extract.h"
 #include "wav/fail.h"
 #include "wav/header.h"
@@ -143,6 +144,7 @@ OutputNames derive_output_names(const std::string& input) {
 }
 
 void split(const std::string& input, const OutputNames& names) {
+  ProgressLine progress{isatty(STDERR_FILENO) == 1, std::chrono::steady_clock::now()};
   const FileId printed_to = identify(STDOUT_FILENO);
   // Anything printed would land in the input: the refusal itself goes to the error stream.
   if (one_file(printed_to, identify(input))) {
@@ -158,9 +160,16 @@ void split(const std::string& input, const OutputNames& names) {
   refuse_unusable(left, right, names, tracks[0].input, printed_to);
   lock(left.file);
   write_headers(tracks[0], left.file, right.file);
-  copy_channels(input, tracks[0], left.file, right.file);
+  const std::uint64_t frames = whole_frames(tracks[0].data_offset, tracks[0].data_end, tracks[0].bytes_per_sample);
+  const auto show = [&](int channel, std::uint64_t copied) {
+    draw(progress, channel, copied, frames, channel == 0 ? names.left : names.right);
+  };
+  before_failure = [&progress] { erase(progress); };
+  copy_channels(input, tracks[0], left.file, right.file, progress.on_terminal ? FramesCopied(show) : nullptr);
   close_output(right.file);
   close_output(left.file);
+  erase(progress);
+  before_failure = nullptr;
   std::puts("done");
   check_standard_output();
 }

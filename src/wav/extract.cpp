@@ -25,7 +25,8 @@ constexpr std::size_t kSpare = 1;
 
 }  // namespace
 
-void COPY_DATA(const std::string& input, const Attributes& attributes, int channel, const File& output) {
+void COPY_DATA(const std::string& input, const Attributes& attributes, int channel, const File& output,
+               const FramesCopied& copied) {
   const std::size_t width = attributes.bytes_per_sample;
   const File in = open_file(input, "rb");
   if (!in) {
@@ -38,7 +39,9 @@ void COPY_DATA(const std::string& input, const Attributes& attributes, int chann
     }
   };
   refuse_changed();
-  std::uint64_t frames_left = whole_frames(attributes.data_offset, attributes.data_end, attributes.bytes_per_sample);
+  const std::uint64_t frames_all =
+      whole_frames(attributes.data_offset, attributes.data_end, attributes.bytes_per_sample);
+  std::uint64_t frames_left = frames_all;
   if (frames_left > 0 && fseeko(in.get(), attributes.data_offset, SEEK_SET) != 0) {
     fail("Unable to read file.", 2);
   }
@@ -57,14 +60,18 @@ void COPY_DATA(const std::string& input, const Attributes& attributes, int chann
     }
     write_all(output, samples.data(), frames * width);
     frames_left -= frames;
+    if (copied) {
+      copied(channel, frames_all - frames_left);
+    }
   }
   refuse_changed();
   flush(output);
 }
 
-void copy_channels(const std::string& input, const Attributes& attributes, const File& left, const File& right) {
-  COPY_DATA(input, attributes, 0, left);
-  COPY_DATA(input, attributes, 1, right);
+void copy_channels(const std::string& input, const Attributes& attributes, const File& left, const File& right,
+                   const FramesCopied& copied) {
+  COPY_DATA(input, attributes, 0, left, copied);
+  COPY_DATA(input, attributes, 1, right, copied);
 }
 
 }  // namespace tessmar

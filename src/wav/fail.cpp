@@ -7,6 +7,9 @@
 namespace tessmar {
 
 void fail(std::string_view message, int status, std::FILE* stream) {
+  if (before_failure) {
+    before_failure();
+  }
   // Nothing is left to report a failed report to.
   (void)std::fwrite(message.data(), 1, message.size(), stream);
   (void)std::fputc('\n', stream);

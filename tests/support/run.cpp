@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,7 +20,7 @@ constexpr uid_t kNobody = 65534;
 constexpr unsigned kTimeLimitSeconds = 300;
 
 pid_t start(const std::filesystem::path& dir, std::string program, const std::vector<std::string>& args, int in,
-            int out, bool unprivileged) {
+            int out, int err, bool unprivileged) {
   std::vector<char*> argv{program.data()};
   for (const auto& arg : args) {
     argv.push_back(const_cast<char*>(arg.c_str()));
@@ -27,7 +28,7 @@ pid_t start(const std::filesystem::path& dir, std::string program, const std::ve
   argv.push_back(nullptr);
   const pid_t child = fork();
   if (child == 0) {
-    if (dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(out, 2) < 0 || chdir(dir.c_str()) != 0) {
+    if (dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || chdir(dir.c_str()) != 0) {
       _exit(127);
     }
     if (unprivileged && geteuid() == 0 &&
@@ -41,10 +42,30 @@ pid_t start(const std::filesystem::path& dir, std::string program, const std::ve
   return child;
 }
 
+int exit_status(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
+
 int wait_for(pid_t child) {
   int status = 0;
   waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return exit_status(status);
+}
+
+// Reads the terminal as the run goes, or a full one would hold it up; the terminal stays open
+// here, so nothing written just before the end is lost.
+int wait_reading(pid_t child, int terminal, std::string& got) {
+  int status = 0;
+  for (bool ended = false;;) {
+    pollfd ready{terminal, POLLIN, 0};
+    char buffer[4096];
+    const ssize_t count = poll(&ready, 1, 100) == 1 ? ::read(terminal, buffer, sizeof buffer) : 0;
+    if (count > 0) {
+      got.append(buffer, static_cast<std::size_t>(count));
+    } else if (ended) {
+      return exit_status(status);
+    } else {
+      ended = waitpid(child, &status, WNOHANG) == child;
+    }
+  }
 }
 
 }  // namespace
@@ -60,8 +81,8 @@ void InTempDir::TearDown() {
   std::filesystem::remove_all(dir);
 }
 
-Outcome InTempDir::run(const std::vector<std::string>& args, const std::optional<std::string>& typed,
-                       bool unprivileged) const {
+Outcome InTempDir::run(const std::vector<std::string>& args, const std::optional<std::string>& typed, bool unprivileged,
+                       bool on_terminal) const {
   const auto in_path = dir.string() + ".stdin";
   const auto out_path = dir.string() + ".stdout";
   std::ofstream(in_path, std::ios::binary) << typed.value_or("");
@@ -74,9 +95,20 @@ Outcome InTempDir::run(const std::vector<std::string>& args, const std::optional
   }
   const int in = open(in_path.c_str(), O_RDONLY | O_CLOEXEC);
   const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  const int status = wait_for(start(dir, program, args, in, out, unprivileged));
+  int terminal = -1;
+  int terminal_end = -1;
+  if (on_terminal && openpty(&terminal, &terminal_end, nullptr, nullptr, nullptr) != 0) {
+    return {-1, "no terminal"};
+  }
+  const pid_t child = start(dir, program, args, in, out, on_terminal ? terminal_end : out, unprivileged);
+  std::string shown;
+  const int status = on_terminal ? wait_reading(child, terminal, shown) : wait_for(child);
   close(in);
   close(out);
+  if (on_terminal) {
+    close(terminal);
+    close(terminal_end);
+  }
   if (unprivileged) {
     std::filesystem::remove(program);
   }
@@ -84,7 +116,7 @@ Outcome InTempDir::run(const std::vector<std::string>& args, const std::optional
   printed << std::ifstream(out_path, std::ios::binary).rdbuf();
   std::filesystem::remove(in_path);
   std::filesystem::remove(out_path);
-  return {status, printed.str()};
+  return {status, printed.str(), shown};
 }
 
 Outcome InTempDir::converse(const std::vector<std::pair<std::string, std::string>>& prompts_and_answers) const {
@@ -93,7 +125,7 @@ Outcome InTempDir::converse(const std::vector<std::pair<std::string, std::string
   if (pipe2(to_child, O_CLOEXEC) != 0 || pipe2(from_child, O_CLOEXEC) != 0) {
     return {-1, "no pipes"};
   }
-  const pid_t child = start(dir, TESSMAR_BIN, {}, to_child[0], from_child[1], false);
+  const pid_t child = start(dir, TESSMAR_BIN, {}, to_child[0], from_child[1], from_child[1], false);
   close(to_child[0]);
   close(from_child[1]);
   std::string printed;

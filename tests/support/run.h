@@ -11,8 +11,9 @@
 namespace tessmar_test {
 
 struct Outcome {
-  int status;       // exit status, or 128 + signal
-  std::string out;  // everything on standard output and the error stream
+  int status;              // exit status, or 128 + signal
+  std::string out;         // everything on standard output and, unless it is a terminal, the error stream
+  std::string terminal{};  // what the error stream wrote to its terminal
 };
 
 // An exit status of the child itself when it could not become an unprivileged user.
@@ -24,10 +25,11 @@ class InTempDir : public ::testing::Test {
   void TearDown() override;
 
   // Runs tessmar with these arguments; typed is its whole standard input (none: at its end at
-  // once). Standard output and the error stream go to the file dir + ".stdout". As an unprivileged user, permission
-  // bits count even when the tests run as root.
+  // once). Standard output and the error stream go to the file dir + ".stdout", or the error stream
+  // to a terminal of its own. As an unprivileged user, permission bits count even when the tests run
+  // as root.
   Outcome run(const std::vector<std::string>& args, const std::optional<std::string>& typed = std::nullopt,
-              bool unprivileged = false) const;
+              bool unprivileged = false, bool on_terminal = false) const;
   // Runs tessmar without arguments and types each answer only once the output so far ends with
   // its prompt; a prompt not on the screen within seconds ends the run with status -1.
   Outcome converse(const std::vector<std::pair<std::string, std::string>>& prompts_and_answers) const;

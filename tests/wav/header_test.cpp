@@ -32,6 +32,22 @@ std::string bytes_at(const std::filesystem::path& path, std::uint64_t at, std::s
   return bytes;
 }
 
+// What a terminal shows after these bytes: a carriage return goes back to the start of the line,
+// any other byte overwrites the one there.
+std::string played_back(const std::string& bytes) {
+  std::string line;
+  std::size_t at = 0;
+  for (const char byte : bytes) {
+    if (byte == '\r') {
+      at = 0;
+      continue;
+    }
+    line.resize(std::max(line.size(), at + 1), ' ');
+    line[at++] = byte;
+  }
+  return line;
+}
+
 using LargeFiles = InTempDir;
 
 // 24-bit data sizes on each side of the largest a RIFF header states: its RIFF size is 0xFFFFFFFF.
@@ -63,22 +79,28 @@ TEST_F(LargeFiles, SplitsOutputsPastFourGibibytesIntoRf64Files) {
   const std::uint64_t data24 = (kLength - 80 - list.size()) / 6 * 6;
   const std::string head24 = "RF64" + le(~0U, 4) + "WAVE" + chunk("ds64", le(0, 8) + le(data24, 8) + le(0, 12)) +
                              fmt_chunk(2, 48000, 24) + "data" + le(~0U, 4);
-  // bits, the input up to its first sample, where its samples end, and what stands elsewhere in it
-  const std::tuple<std::uint16_t, std::string, std::uint64_t, std::pair<std::uint64_t, std::string>> cases[] = {
+  // bits, the input up to its first sample, where its samples end, what stands elsewhere in it, and
+  // whether the error stream is a terminal, where a split this long shows its progress
+  const std::tuple<std::uint16_t, std::string, std::uint64_t, std::pair<std::uint64_t, std::string>, bool> cases[] = {
       // a pipe recording's placeholder fits, and audio that reads as a chunk follows it
-      {16, riff(fmt_chunk(2, 48000, 16) + "data" + le(~0U, 4)), kLength, {44ULL + ~0U, "wxyz" + le(2, 4)}},
-      {24, head24, 80 + data24, {80 + data24, list}},
+      {16, riff(fmt_chunk(2, 48000, 16) + "data" + le(~0U, 4)), kLength, {44ULL + ~0U, "wxyz" + le(2, 4)}, true},
+      {24, head24, 80 + data24, {80 + data24, list}, false},
   };
-  for (const auto& [bits, head, end, placed] : cases) {
+  for (const auto& [bits, head, end, placed, on_terminal] : cases) {
     SCOPED_TRACE(bits);
     const std::uint64_t width = bits / 8;
     const std::uint64_t data = (end - head.size()) / 2;
     const std::string left = std::string("Yyy").substr(0, width);
     const std::string right = std::string("Zzz").substr(0, width);
     write_sparse(dir / "big.wav", head, placed.first + placed.second.size(), {placed, {end - 2 * width, left + right}});
-    const Outcome outcome = run({"big.wav"});
-    EXPECT_EQ(outcome.out, "done\n");
+    const Outcome outcome = run({"big.wav"}, std::nullopt, false, on_terminal);
+    EXPECT_EQ(outcome.out, "done\n");  // and, off a terminal, nothing on the error stream
     ASSERT_EQ(outcome.status, 0);
+    if (on_terminal) {
+      EXPECT_NE(outcome.terminal.find("bigL.wav  "), std::string::npos);
+      EXPECT_NE(outcome.terminal.find("bigR.wav  "), std::string::npos);
+      EXPECT_EQ(played_back(outcome.terminal).find_first_not_of(' '), std::string::npos) << outcome.terminal;
+    }
     for (const auto& [name, last] :
          std::vector<std::pair<std::string, std::string>>{{"bigL.wav", left}, {"bigR.wav", right}}) {
       SCOPED_TRACE(name);

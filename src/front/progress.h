@@ -1,0 +1,35 @@
+// The progress line of a long split on a terminal: what it says, and the few lines that draw and
+// erase it on the error stream.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tessmar {
+
+// What the line shows, given the seconds since the split began and since the line was last drawn
+// (negative: never), the channel being copied (the left one is the first half of the split), its
+// frames copied and its frames in all, and the output being written. Empty where nothing is to be
+// drawn: before one second, or within a quarter second of the last draw.
+std::string progress_text(double elapsed, double last_drawn, int channel, std::uint64_t copied, std::uint64_t frames,
+                          std::string_view output);
+
+// The columns the text takes at most: a character past ASCII counts two, as a wide one does.
+std::size_t columns(std::string_view text);
+
+struct ProgressLine {
+  bool on_terminal = false;  // only where the error stream is a terminal is anything drawn
+  std::chrono::steady_clock::time_point start;
+  double last_drawn = -1;
+  std::size_t width = 0;  // the columns on screen, 0 where nothing shows
+};
+
+// Draws the line anew where progress_text says so.
+void draw(ProgressLine& line, int channel, std::uint64_t copied, std::uint64_t frames, std::string_view output);
+
+// Blanks out what shows of the line, leaving the cursor at the start of the empty line.
+void erase(ProgressLine& line);
+
+}  // namespace tessmar

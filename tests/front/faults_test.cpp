@@ -1,11 +1,8 @@
 // Faults a user meets: what the program says, its status, and what it leaves on disk.
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -45,15 +42,16 @@ void in_read_only_folder(const fs::path& d) {
                   fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
 }
 
-void old_left(const fs::path& d) { fs::copy_file(d / "song.wav", d / "songL.wav"); }
-
-void bind_socket(const fs::path& path) {
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  path.string().copy(address.sun_path, sizeof address.sun_path - 1);
-  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
-  ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-  close(listener);
+// An old left output beside a right output that does not open: a dangling link into a missing
+// folder, a FIFO that no program reads, or a Unix socket.
+template <mode_t kKind>
+void unopenable_right(const fs::path& d) {
+  fs::copy_file(d / "song.wav", d / "songL.wav");
+  if (kKind == S_IFLNK) {
+    fs::create_symlink("missing/x.wav", d / "songR.wav");
+  } else {
+    mknod((d / "songR.wav").c_str(), kKind | S_IRUSR | S_IWUSR, 0);
+  }
 }
 
 using Faults = InTempDir;
@@ -104,24 +102,12 @@ TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
        "song.wav", false, "Unable to open file.\n", 2, "song.wav songL.wav:104"},
       {"right output links to the left", [](const fs::path& d) { fs::create_symlink("songL.wav", d / "songR.wav"); },
        "song.wav", false, "Unable to open file.\n", 2, input + " songR.wav"},
-      {"right output a dangling link, beside an old left one",
-       [](const fs::path& d) {
-         old_left(d);
-         fs::create_symlink("missing/x.wav", d / "songR.wav");
-       },
-       "song.wav", false, "Unable to open file.\n", 2, input + " songL.wav:104 songR.wav"},
-      {"right output a FIFO without a reader, beside an old left one",
-       [](const fs::path& d) {
-         old_left(d);
-         mkfifo((d / "songR.wav").c_str(), 0644);
-       },
-       "song.wav", false, "Unable to open file.\n", 2, input + " songL.wav:104 songR.wav"},
-      {"right output a socket, beside an old left one",
-       [](const fs::path& d) {
-         old_left(d);
-         bind_socket(d / "songR.wav");
-       },
-       "song.wav", false, "Unable to open file.\n", 2, input + " songL.wav:104 songR.wav"},
+      {"right output a dangling link", unopenable_right<S_IFLNK>, "song.wav", false, "Unable to open file.\n", 2,
+       input + " songL.wav:104 songR.wav"},
+      {"right output a FIFO", unopenable_right<S_IFIFO>, "song.wav", false, "Unable to open file.\n", 2,
+       input + " songL.wav:104 songR.wav"},
+      {"right output a socket", unopenable_right<S_IFSOCK>, "song.wav", false, "Unable to open file.\n", 2,
+       input + " songL.wav:104 songR.wav"},
       {"both outputs on one device are written through",
        [](const fs::path& d) {
          fs::create_symlink("/dev/null", d / "songL.wav");

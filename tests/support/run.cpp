@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace tessmar_test {
 namespace {
@@ -42,30 +43,10 @@ pid_t start(const std::filesystem::path& dir, std::string program, const std::ve
   return child;
 }
 
-int exit_status(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
-
 int wait_for(pid_t child) {
   int status = 0;
   waitpid(child, &status, 0);
-  return exit_status(status);
-}
-
-// Reads the terminal as the run goes, or a full one would hold it up; the terminal stays open
-// here, so nothing written just before the end is lost.
-int wait_reading(pid_t child, int terminal, std::string& got) {
-  int status = 0;
-  for (bool ended = false;;) {
-    pollfd ready{terminal, POLLIN, 0};
-    char buffer[4096];
-    const ssize_t count = poll(&ready, 1, 100) == 1 ? ::read(terminal, buffer, sizeof buffer) : 0;
-    if (count > 0) {
-      got.append(buffer, static_cast<std::size_t>(count));
-    } else if (ended) {
-      return exit_status(status);
-    } else {
-      ended = waitpid(child, &status, WNOHANG) == child;
-    }
-  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 }  // namespace
@@ -101,14 +82,21 @@ Outcome InTempDir::run(const std::vector<std::string>& args, const std::optional
     return {-1, "no terminal"};
   }
   const pid_t child = start(dir, program, args, in, out, on_terminal ? terminal_end : out, unprivileged);
+  // Read as the run goes, or a full terminal would hold it up; it reads to its end once the
+  // terminal's last writer, here, closes it after the run.
   std::string shown;
-  const int status = on_terminal ? wait_reading(child, terminal, shown) : wait_for(child);
+  std::thread reader([&] {
+    char buffer[4096];
+    for (ssize_t count = 0; on_terminal && (count = ::read(terminal, buffer, sizeof buffer)) > 0;) {
+      shown.append(buffer, static_cast<std::size_t>(count));
+    }
+  });
+  const int status = wait_for(child);
+  close(terminal_end);
+  reader.join();
+  close(terminal);
   close(in);
   close(out);
-  if (on_terminal) {
-    close(terminal);
-    close(terminal_end);
-  }
   if (unprivileged) {
     std::filesystem::remove(program);
   }

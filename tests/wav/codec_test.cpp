@@ -30,14 +30,6 @@ TEST(Codec, FourByteFieldsAreLeastSignificantFirstInBothDirections) {
   }
 }
 
-TEST(Codec, EightByteFieldsAreLeastSignificantFirstInBothDirections) {
-  const std::array<unsigned char, 8> bytes = {0x08, 0x07, 0x06, 0x05, 0x04, 0x03, 0x02, 0x81};
-  std::array<unsigned char, 8> written{};
-  Decon8(0x8102030405060708, written.data());
-  EXPECT_EQ(written, bytes);
-  EXPECT_EQ(Assem8(bytes.data()), 0x8102030405060708U);
-}
-
 TEST(Codec, TwoByteFieldsAreLeastSignificantFirstInBothDirections) {
   const Value cases[] = {
       {1, {0x01, 0x00}}, {24, {0x18, 0x00}}, {0x0102, {0x02, 0x01}}, {0x8000, {0x00, 0x80}}, {65535, {0xFF, 0xFF}},

@@ -87,7 +87,10 @@ void lock(const File& file) {
 
 void empty(const File& file) {
   const int descriptor = fileno(file.get());
-  if (identify(descriptor).kind == S_IFREG && ftruncate(descriptor, 0) != 0) {
+  const FileId output = identify(descriptor);
+  // A file already empty, one just made, is left so: ext4 takes a file truncated to nothing for
+  // one being replaced, and writes all of it out when it is closed.
+  if (output.kind == S_IFREG && output.length > 0 && ftruncate(descriptor, 0) != 0) {
     fail("Unable to write file.", 2);
   }
 }

@@ -72,8 +72,9 @@ TEST_F(LargeFiles, SplitsOutputsPastFourGibibytesIntoRf64Files) {
   const std::uint64_t kLength = 9ULL << 30;
   const std::string list = chunk("LIST", std::string(92, 'm'));
   const std::uint64_t data24 = (kLength - 80 - list.size()) / 6 * 6;
-  const std::string head24 = "RF64" + le(~0U, 4) + "WAVE" + chunk("ds64", le(0, 8) + le(data24, 8) + le(0, 12)) +
-                             fmt_chunk(2, 48000, 24) + "data" + le(~0U, 4);
+  const std::string head24 = "RF64" + le(~0U, 4) + "WAVE" +
+                             chunk("ds64", le(0, 8) + le(data24, 8) + le(0, 8) + le(0, 4)) + fmt_chunk(2, 48000, 24) +
+                             "data" + le(~0U, 4);
   // bits, the input up to its first sample, where its samples end, what stands elsewhere in it, and
   // whether the error stream is a terminal, where a split this long shows its progress
   const std::tuple<std::uint16_t, std::string, std::uint64_t, std::pair<std::uint64_t, std::string>, bool> cases[] = {

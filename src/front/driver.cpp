@@ -160,7 +160,7 @@ void split(const std::string& input, const OutputNames& names) {
   refuse_unusable(left, right, names, tracks[0].input, printed_to);
   lock(left.file);
   write_headers(tracks[0], left.file, right.file);
-  const std::uint64_t frames = whole_frames(tracks[0].data_offset, tracks[0].data_end, tracks[0].bytes_per_sample);
+  const std::uint64_t frames = whole_frames(tracks[0]);
   const auto show = [&](int channel, std::uint64_t copied) {
     draw(progress, channel, copied, frames, channel == 0 ? names.left : names.right);
   };

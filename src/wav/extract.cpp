@@ -39,8 +39,7 @@ void COPY_DATA(const std::string& input, const Attributes& attributes, int chann
     }
   };
   refuse_changed();
-  const std::uint64_t frames_all =
-      whole_frames(attributes.data_offset, attributes.data_end, attributes.bytes_per_sample);
+  const std::uint64_t frames_all = whole_frames(attributes);
   std::uint64_t frames_left = frames_all;
   if (frames_left > 0 && fseeko(in.get(), attributes.data_offset, SEEK_SET) != 0) {
     fail("Unable to read file.", 2);

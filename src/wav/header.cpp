@@ -90,7 +90,7 @@ void MAKE_HEADER(const File& output, std::uint32_t sample_rate, std::uint32_t bi
 }
 
 void write_headers(const Attributes& attributes, const File& left, const File& right) {
-  const std::uint64_t frames = whole_frames(attributes.data_offset, attributes.data_end, attributes.bytes_per_sample);
+  const std::uint64_t frames = whole_frames(attributes);
   MAKE_HEADER(left, attributes.sample_rate, attributes.bits_per_sample, frames);
   MAKE_HEADER(right, attributes.sample_rate, attributes.bits_per_sample, frames);
 }

@@ -35,6 +35,10 @@ Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_len
 
 // Whole stereo frames of samples of the given width between the data offset and end.
 std::uint64_t whole_frames(std::int64_t data_offset, std::int64_t data_end, std::uint32_t bytes_per_sample);
+// The whole frames of a probed input: what each output holds.
+inline std::uint64_t whole_frames(const Attributes& attributes) {
+  return whole_frames(attributes.data_offset, attributes.data_end, attributes.bytes_per_sample);
+}
 
 // Probes the named file and fills tracks[track]. ID3v2 tags in front of the RIFF header are
 // skipped. The stated data end is believed where the file ends there or one pad byte later, or

@@ -74,27 +74,32 @@ Outcome InTempDir::run(const std::vector<std::string>& args, const std::optional
     std::filesystem::copy_file(TESSMAR_BIN, program);
     std::filesystem::permissions(dir, std::filesystem::perms::all);
   }
-  const int in = open(in_path.c_str(), O_RDONLY | O_CLOEXEC);
-  const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   int terminal = -1;
   int terminal_end = -1;
   if (on_terminal && openpty(&terminal, &terminal_end, nullptr, nullptr, nullptr) != 0) {
     return {-1, "no terminal"};
   }
+  const int in = open(in_path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   const pid_t child = start(dir, program, args, in, out, on_terminal ? terminal_end : out, unprivileged);
   // Read as the run goes, or a full terminal would hold it up; it reads to its end once the
   // terminal's last writer, here, closes it after the run.
   std::string shown;
-  std::thread reader([&] {
-    char buffer[4096];
-    for (ssize_t count = 0; on_terminal && (count = ::read(terminal, buffer, sizeof buffer)) > 0;) {
-      shown.append(buffer, static_cast<std::size_t>(count));
-    }
-  });
+  std::thread reader;
+  if (on_terminal) {
+    reader = std::thread([&] {
+      char buffer[4096];
+      for (ssize_t count = 0; (count = ::read(terminal, buffer, sizeof buffer)) > 0;) {
+        shown.append(buffer, static_cast<std::size_t>(count));
+      }
+    });
+  }
   const int status = wait_for(child);
-  close(terminal_end);
-  reader.join();
-  close(terminal);
+  if (on_terminal) {
+    close(terminal_end);
+    reader.join();
+    close(terminal);
+  }
   close(in);
   close(out);
   if (unprivileged) {

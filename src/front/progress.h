@@ -11,13 +11,12 @@ namespace tessmar {
 
 // What the line shows, given the seconds since the split began and since the line was last drawn
 // (negative: never), the channel being copied (the left one is the first half of the split), its
-// frames copied and its frames in all, and the output being written. Empty where nothing is to be
-// drawn: before one second, or within a quarter second of the last draw.
+// frames copied and its frames in all, the output being written, and the terminal's columns (0:
+// unknown, taken as 80). The line takes one column less, a byte a column: no character shows wider
+// than its bytes. Empty where nothing is to be drawn: before one second, within a quarter second of
+// the last draw, or where not even the percent fits.
 std::string progress_text(double elapsed, double last_drawn, int channel, std::uint64_t copied, std::uint64_t frames,
-                          std::string_view output);
-
-// The columns the text takes at most: a character past ASCII counts two, as a wide one does.
-std::size_t columns(std::string_view text);
+                          std::string_view output, std::size_t columns);
 
 struct ProgressLine {
   bool on_terminal = false;  // only where the error stream is a terminal is anything drawn
@@ -29,7 +28,8 @@ struct ProgressLine {
 // Draws the line anew where progress_text says so.
 void draw(ProgressLine& line, int channel, std::uint64_t copied, std::uint64_t frames, std::string_view output);
 
-// Blanks out what shows of the line, leaving the cursor at the start of the empty line.
+// Blanks out what shows of the line, never past the terminal's width, leaving the cursor at the
+// start of the empty line.
 void erase(ProgressLine& line);
 
 }  // namespace tessmar

@@ -32,8 +32,13 @@ void read_at(const File& file, std::int64_t offset, std::span<unsigned char> byt
 namespace {
 
 FileId file_id(const struct stat& info) {
-  return {info.st_dev, info.st_ino, info.st_mode & S_IFMT, info.st_size,
-          info.st_mtim.tv_sec * std::int64_t{1000000000} + info.st_mtim.tv_nsec};
+  const auto nanoseconds = [](const timespec& time) { return time.tv_sec * std::int64_t{1000000000} + time.tv_nsec; };
+  return {info.st_dev,
+          info.st_ino,
+          info.st_mode & S_IFMT,
+          info.st_size,
+          nanoseconds(info.st_mtim),
+          nanoseconds(info.st_ctim)};
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ File open_file(const std::string& name, const char* mode);
 // Reads all of bytes from offset on, or reports "Unable to read file.".
 void read_at(const File& file, std::int64_t offset, std::span<unsigned char> bytes);
 
-// Which file a descriptor or a name leads to, and the length and time it had then. A kind of 0
+// Which file a descriptor or a name leads to, and the length and times it had then. A kind of 0
 // means it could not be looked at.
 struct FileId {
   std::uint64_t device = 0;
@@ -31,6 +31,8 @@ struct FileId {
   unsigned kind = 0;  // the file type bits of its mode
   std::int64_t length = 0;
   std::int64_t modified = 0;  // in nanoseconds
+  // The status change time, in nanoseconds: no program can set it back, as it can the modified time.
+  std::int64_t changed = 0;
   bool operator==(const FileId&) const = default;
 };
 FileId identify(int descriptor);

@@ -202,6 +202,8 @@ void GET_ATTRIBUTES(int track, const std::string& name, std::span<Attributes> tr
   if (!file) {
     fail("Cannot find file in track list called " + name + "!!", 2);
   }
+  // Taken before any byte is read: a change after this makes the file another.
+  const FileId input = identify(fileno(file.get()));
   if (fseeko(file.get(), 0, SEEK_END) != 0) {
     fail("Unable to read file.", 2);
   }
@@ -214,7 +216,7 @@ void GET_ATTRIBUTES(int track, const std::string& name, std::span<Attributes> tr
   std::vector<unsigned char> head(static_cast<std::size_t>(std::min(length - start, kHeadSize)));
   read_at(file, start, head);
   Attributes attributes = parse_head(head, length - start);
-  attributes.input = identify(fileno(file.get()));
+  attributes.input = input;
   attributes.data_offset += start;
   const std::int64_t stated = attributes.data_end == kUnstated ? kUnstated : attributes.data_end + start;
   // A file that ends at the stated end, or one pad byte later, confirms it at once.

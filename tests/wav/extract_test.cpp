@@ -6,6 +6,8 @@
 #include <array>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <thread>
 
 #include "support/failure.h"
 #include "support/run.h"
@@ -97,6 +99,13 @@ TEST_F(CopyStage, AnInputChangedSinceTheProbeIsAReadFailure) {
        }},
       {"rewritten in place, bytes and length unchanged",
        [](const fs::path& in) { fs::last_write_time(in, fs::last_write_time(in) + std::chrono::seconds(1)); }},
+      {"rewritten in place, its modification time set back",
+       [](const fs::path& in) {
+         const auto written = fs::last_write_time(in);
+         std::this_thread::sleep_for(std::chrono::milliseconds(20));  // a coarse clock ticks first
+         std::fstream(in, std::ios::binary | std::ios::in | std::ios::out).seekp(100).put('x');
+         fs::last_write_time(in, written);
+       }},
   };
   for (const auto& [what, change] : changes) {
     SCOPED_TRACE(what);

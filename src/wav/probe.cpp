@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "wav/codec.h"
+#include "wav/ends.h"
 #include "wav/fail.h"
 #include "wav/io.h"
 #include "wav/tags.h"
@@ -54,10 +55,6 @@ bool is_wide(std::span<const unsigned char> head) {
   return (tag_at(head, 0, "RF64") || tag_at(head, 0, "BW64")) && tag_at(head, 8, "WAVE");
 }
 
-bool is_wave(std::span<const unsigned char> head) {
-  return (tag_at(head, 0, "RIFF") && tag_at(head, 8, "WAVE")) || is_wide(head);
-}
-
 // Follows the chunk list, so letters inside a size field or a metadata chunk are not mistaken
 // for a chunk id.
 ChunkPlaces walk_chunks(std::span<const unsigned char> head, std::int64_t file_length) {
@@ -93,67 +90,11 @@ std::uint64_t data_size(std::span<const unsigned char> head, std::int64_t data_t
   return Assem8(bytes_at(head, kDs64 + 16).data());
 }
 
-// Whether items, one after another from `at`, run exactly to the end of the file, or for
-// kMostItems items without running past it.
-bool items_reach_end(const File& file, std::int64_t at, std::int64_t length) {
-  for (int item = 0; item < kMostItems && at != length; ++item) {
-    std::array<unsigned char, kItemHead> head{};
-    const auto count = static_cast<std::size_t>(std::min<std::int64_t>(kItemHead, length - at));
-    const auto bytes = std::span(head).first(count);
-    read_at(file, at, bytes);
-    at = item_end(at, length, bytes);
-    if (at == kNoItem || at > length) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// Where the file's RIFF header stands behind the ID3v2 tags that some taggers put in front of
-// it; 0 where no tag stands first, or no RIFF header follows the tags.
-std::int64_t wave_start(const File& file, std::int64_t length) {
-  std::int64_t at = 0;
-  for (int tag = 0; tag < kMostItems && at + static_cast<std::int64_t>(kId3v2Header) <= length; ++tag) {
-    std::array<unsigned char, kId3v2Header> head{};
-    read_at(file, at, head);
-    const std::int64_t end = id3v2_end(at, head);
-    if (end == kNoItem) {
-      break;
-    }
-    at = end;
-  }
-  std::array<unsigned char, 12> form{};
-  if (at == 0 || at + static_cast<std::int64_t>(form.size()) > length) {
-    return 0;
-  }
-  read_at(file, at, form);
-  return is_wave(form) ? at : 0;
-}
-
-// Where audio of no stated size ends: before the tags that taggers append behind it, each of
-// which must start at or after the first sample.
-std::int64_t end_before_tags(const File& file, std::int64_t data_offset, std::int64_t length) {
-  std::int64_t end = length;
-  for (int tag = 0; tag < kMostItems; ++tag) {
-    std::array<unsigned char, kTagTail> bytes{};
-    const auto tail =
-        std::span(bytes).first(static_cast<std::size_t>(std::clamp<std::int64_t>(end - data_offset, 0, kTagTail)));
-    read_at(file, end - static_cast<std::int64_t>(tail.size()), tail);
-    TagStart found = tag_start(end, tail);
-    if (found.ape_header >= 0) {
-      std::array<unsigned char, 8> header{};
-      read_at(file, found.ape_header, header);
-      found.start = starts_with(header, "APETAGEX") ? found.ape_header : found.start;
-    }
-    if (found.start == kNoItem || found.start < data_offset) {
-      break;
-    }
-    end = found.start;
-  }
-  return end;
-}
-
 }  // namespace
+
+bool is_wave(std::span<const unsigned char> head) {
+  return (tag_at(head, 0, "RIFF") && tag_at(head, 8, "WAVE")) || is_wide(head);
+}
 
 Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_length) {
   ChunkPlaces places = walk_chunks(head, file_length);

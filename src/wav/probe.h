@@ -33,6 +33,9 @@ constexpr std::int64_t kUnstated = -1;
 // the run.
 Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_length);
 
+// Whether the bytes open with a RIFF, RF64 or BW64 header and "WAVE" 8 bytes on.
+bool is_wave(std::span<const unsigned char> head);
+
 // Whole stereo frames of samples of the given width between the data offset and end.
 std::uint64_t whole_frames(std::int64_t data_offset, std::int64_t data_end, std::uint32_t bytes_per_sample);
 // The whole frames of a probed input: what each output holds.
@@ -41,11 +44,10 @@ inline std::uint64_t whole_frames(const Attributes& attributes) {
 }
 
 // Probes the named file and fills tracks[track]. ID3v2 tags in front of the RIFF header are
-// skipped. The stated data end is believed where the file ends there or one pad byte later, or
-// where a run of items from there, or from one byte later, ends the file; else the samples run
-// to the end of the file, less the tags appended behind them. A placeholder, wrapped or stale
-// size that fits a long recording is followed by more audio, which is not read as items up to
-// the end.
+// skipped. The stated data end is believed where the file ends there or one pad byte
+// later, or where a run of items from there, or from one byte later, ends the file; else the samples run to the end of
+// the file, less the tags appended behind them. A placeholder, wrapped or stale size that fits a long recording is
+// followed by more audio, which is not read as items up to the end.
 void GET_ATTRIBUTES(int track, const std::string& name, std::span<Attributes> tracks);
 
 }  // namespace tessmar

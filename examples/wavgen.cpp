@@ -159,6 +159,9 @@ void seeds(const std::string& dir) {
   const Bytes whole = wav(fmt16, samples16);
   front.insert(front.end(), whole.begin(), whole.end());
   write_file(dir + "/tag-in-front.wav", front);
+  // The same behind a tag whose size is not written 7 bits a byte: the header is looked for.
+  front[9] = 0x87;
+  write_file(dir + "/tag-in-front-unsynced.wav", front);
 }
 
 // A large file in blocks, so memory stays small whatever its size.

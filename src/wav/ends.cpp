@@ -3,13 +3,19 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include "wav/probe.h"
 #include "wav/tags.h"
 
 namespace tessmar {
+namespace {
 
-std::int64_t wave_start(const File& file, std::int64_t length) {
+// A RIFF header's letters and size, and "WAVE".
+constexpr std::int64_t kForm = 12;
+
+// Where the ID3v2 tags from offset 0 on end, as their sizes say.
+std::int64_t behind_tags(const File& file, std::int64_t length) {
   std::int64_t at = 0;
   for (int tag = 0; tag < kMostItems && at + static_cast<std::int64_t>(kId3v2Header) <= length; ++tag) {
     std::array<unsigned char, kId3v2Header> head{};
@@ -20,12 +26,44 @@ std::int64_t wave_start(const File& file, std::int64_t length) {
     }
     at = end;
   }
-  std::array<unsigned char, 12> form{};
-  if (at == 0 || at + static_cast<std::int64_t>(form.size()) > length) {
+  return at;
+}
+
+// The first header from offset 1 to the end of the window whose chunk list leads to the format
+// and data chunks, or 0.
+std::int64_t header_in_window(const File& file, std::int64_t length) {
+  std::vector<unsigned char> bytes(static_cast<std::size_t>(std::min(length, kTagWindow + kHeadSize)));
+  read_at(file, 0, bytes);
+  const auto size = static_cast<std::int64_t>(bytes.size());
+  for (std::int64_t at = 1; at <= kTagWindow && at + kForm <= size; ++at) {
+    const auto head = std::span<const unsigned char>(bytes).subspan(
+        static_cast<std::size_t>(at), static_cast<std::size_t>(std::min(kHeadSize, size - at)));
+    if (is_wave(head) && leads_to_chunks(head, length - at)) {
+      return at;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::int64_t wave_start(const File& file, std::int64_t length) {
+  std::array<unsigned char, kForm> form{};
+  if (length < kForm) {
     return 0;
   }
-  read_at(file, at, form);
-  return is_wave(form) ? at : 0;
+  read_at(file, 0, form);
+  if (!starts_with(form, "ID3")) {
+    return 0;
+  }
+  const std::int64_t at = behind_tags(file, length);
+  if (at + kForm <= length) {
+    read_at(file, at, form);
+    if (is_wave(form)) {
+      return at;
+    }
+  }
+  return header_in_window(file, length);
 }
 
 bool items_reach_end(const File& file, std::int64_t at, std::int64_t length) {

@@ -96,6 +96,11 @@ bool is_wave(std::span<const unsigned char> head) {
   return (tag_at(head, 0, "RIFF") && tag_at(head, 8, "WAVE")) || is_wide(head);
 }
 
+bool leads_to_chunks(std::span<const unsigned char> head, std::int64_t file_length) {
+  const ChunkPlaces places = walk_chunks(head, file_length);
+  return places.format != kNotFound && places.data != kNotFound;
+}
+
 Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_length) {
   ChunkPlaces places = walk_chunks(head, file_length);
   const bool walked = places.format != kNotFound && places.data != kNotFound;

@@ -35,6 +35,9 @@ Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_len
 
 // Whether the bytes open with a RIFF, RF64 or BW64 header and "WAVE" 8 bytes on.
 bool is_wave(std::span<const unsigned char> head);
+// Whether the chunk list of a file of that length, opening with these bytes, leads to both the
+// format and the data chunk.
+bool leads_to_chunks(std::span<const unsigned char> head, std::int64_t file_length);
 
 // Whole stereo frames of samples of the given width between the data offset and end.
 std::uint64_t whole_frames(std::int64_t data_offset, std::int64_t data_end, std::uint32_t bytes_per_sample);
@@ -44,7 +47,7 @@ inline std::uint64_t whole_frames(const Attributes& attributes) {
 }
 
 // Probes the named file and fills tracks[track]. ID3v2 tags in front of the RIFF header are
-// skipped. The stated data end is believed where the file ends there or one pad byte
+// skipped, even where their sizes are wrong. The stated data end is believed where the file ends there or one pad byte
 // later, or where a run of items from there, or from one byte later, ends the file; else the samples run to the end of
 // the file, less the tags appended behind them. A placeholder, wrapped or stale size that fits a long recording is
 // followed by more audio, which is not read as items up to the end.

@@ -81,6 +81,12 @@ std::string id3v2(const std::string& text, std::uint32_t size) {
   return std::string("ID3\3\0\0", 6) + synchsafe + (text + std::string(size, '\0')).substr(0, size);
 }
 const std::string kFront = id3v2("My data set, xfmt", 41) + id3v2("cover", 40960);
+// An ID3v2.3 tag in front whose size field holds these bytes, its text padded to length.
+std::string front_tag(const char* size, const std::string& text, std::size_t length, char flags = 0) {
+  return std::string("ID3\3\0", 5) + flags + std::string(size, 4) + (text + std::string(length, 'x')).substr(0, length);
+}
+const char* const kPlain200 = "\0\0\0\xC8";  // not synchsafe, as some taggers write it
+const Found kBehind200{254, 654, 44100, 16};
 const auto kBehind = static_cast<std::int64_t>(kFront.size());
 const std::string kUnsized = riff(kStereo16 + sized_data(0));
 // A data chunk whose size ends the samples at 444, and that outcome.
@@ -143,6 +149,27 @@ TEST_F(Probe, FindsChunksAndRefusesWhatItCannotSplit) {
        Found{kBehind + 44, kBehind + 444, 44100, 16},
        {}},
       {"an odd ID3v2 tag in front, then no RIFF header", id3v2("x", 11) + headless(kStereo16), {}, kNoFormat},
+      {"a front tag of a plain size, metadata in its text",
+       front_tag(kPlain200, "metadata", 200) + kWhole,
+       kBehind200,
+       {}},
+      {"a front tag's size stops short", front_tag("\0\0\0\x64", "metadata", 200) + kWhole, kBehind200, {}},
+      {"a front tag's size stops short, RIFF and WAVE in its text",
+       front_tag("\0\0\0\x64", "RIFF" + le(100, 4) + "WAVEmetadata", 200) + kWhole,
+       kBehind200,
+       {}},
+      {"a front tag's footer flag, with no footer",
+       front_tag("\0\0\1\x48", "metadata", 200, 0x10) + kWhole,
+       kBehind200,
+       {}},
+      {"a front tag of a plain size, no RIFF header anywhere",
+       front_tag(kPlain200, "metadata", 200) + headless(kStereo16 + chunk("data", kSamples)),
+       Found{22, 654, 44100, 16},
+       {}},
+      {"a front tag of a plain size, the RIFF header past the window",
+       front_tag(kPlain200, "metadata", 15100) + kWhole,
+       {},
+       kNoFormat},
       {"unsized audio, then an ID3v1 tag", kUnsized + kId3v1, kStated, {}},
       {"unsized audio, then every kind of tag", kUnsized + kId3v24 + kApe + "ApeItems" + ape(0) + kId3v1, kStated, {}},
       {"unsized audio, then a tag that would start before it",

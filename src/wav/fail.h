@@ -1,18 +1,19 @@
-// The one way a run ends early: a line on standard output and an exit status.
+// How a run ends early: a failure, thrown where it is found and reported by the driver.
 #pragma once
 
-#include <cstdio>
-#include <functional>
+#include <stdexcept>
+#include <string>
 #include <string_view>
 
 namespace tessmar {
 
-// The one hook a run may give the failure helper: while a progress line may show on the terminal,
-// the driver sets it to erase that line, so that the message stands alone on its line.
-inline std::function<void()> before_failure;
+// A message for the user (empty: none) and the exit status. The driver cleans up the run's
+// files before it prints the message.
+struct Failure : std::runtime_error {
+  Failure(const std::string& message, int exit_status) : std::runtime_error(message), status(exit_status) {}
+  int status;
+};
 
-// Prints the message as one line on standard output, or on the error stream where standard output
-// cannot take it, and ends the process with the status.
-[[noreturn]] void fail(std::string_view message, int status, std::FILE* stream = stdout);
+[[noreturn]] void fail(std::string_view message, int status);
 
 }  // namespace tessmar

@@ -20,6 +20,7 @@ const std::string kHelp = kAbout + "\nEnter the name of .wav file or 'x' to exit
 const std::string kOutputNames =
     "The left channel goes to FILEL.wav and the right one to FILER.wav, beside the input.\n";
 const std::string kNameError = "Filename error: looking for format of type name.wav\n";
+const std::string kIgnored = "Only the first file is split; further arguments are ignored.\n";
 
 TEST(OutputNames, CutTheLastComponentAtItsFirstDotAndKeepTheDirectory) {
   const std::pair<std::string, std::string> cases[] = {
@@ -65,7 +66,8 @@ TEST_F(Driver, TakesTheNameFromTheArgumentOrThePrompts) {
   const std::string split = "song.wav:108 songL.wav:76 songR.wav:76";
   const Dialogue cases[] = {
       {"argument", {"song.wav"}, {}, "done\n", 0, split},
-      {"only the first argument counts", {"song.wav", "other.wav"}, {}, "done\n", 0, split},
+      {"only the first argument counts", {"song.wav", "other.wav"}, {}, kIgnored + "done\n", 0, split},
+      {"only the first of three", {"song.wav", "a.wav", "b.wav"}, {}, kIgnored + "done\n", 0, split},
       {"an argument h is a file name", {"h"}, {}, "Cannot find file in track list called h!!\n", 2, "song.wav:108"},
       {"--help", {"--help"}, {}, "Usage: tessmar [FILE.wav]\n" + kAbout + kOutputNames, 0, "song.wav:108"},
       {"--version, before a file", {"--version", "song.wav"}, {}, "Tessmar 1.021\n", 0, "song.wav:108"},

@@ -87,9 +87,9 @@ TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
          fs::permissions(d / "songR.wav", fs::perms::owner_read);
        },
        "song.wav", true, "Unable to open file.\n", 2, input + " songL.wav:104 songR.wav:104"},
-      {"standard output is the left output",
-       [](const fs::path& d) { fs::create_symlink(d.string() + ".stdout", d / "songL.wav"); }, "song.wav", false,
-       "Unable to open file.\n", 2, input + " songL.wav"},
+      {"standard output and error lead into the left output",
+       [](const fs::path& d) { fs::create_symlink(d.string() + ".stdout", d / "songL.wav"); }, "song.wav", false, "",
+       2, input + " songL.wav"},
       {"left output links to the input", [](const fs::path& d) { fs::create_symlink("song.wav", d / "songL.wav"); },
        "song.wav", false, "Unable to open file.\n", 2, input + " songL.wav"},
       {"right output is the input", [](const fs::path& d) { fs::create_hard_link(d / "song.wav", d / "songR.wav"); },
@@ -154,6 +154,13 @@ TEST_F(Faults, OfStandardOutputAndLimitsAreReported) {
       {"$T song.wav 2>&1 >>song.wav", "Unable to open file.\n", 2, input},
       {"cp song.wav songL.wav; $T song.wav 2>&1 >>songL.wav", "Unable to open file.\n", 2,
        input + " songL.wav:" + size},
+      {"echo song.wav | $T >>song.wav", "Unable to open file.\n", 2, input},
+      {"cp song.wav songL.wav; echo song.wav | $T >>songL.wav", "Unable to open file.\n", 2,
+       input + " songL.wav:" + size},
+      {"$T song.wav >>song.wav 2>&1", "", 2, input},
+      {"$T song.wav; $T song.wav >/dev/full 2>>songL.wav", "done\n", 2, input + " songL.wav:3044 songR.wav:3044"},
+      {"$T song.wav >>songL.wav 2>>song.wav", "", 2, input + " songL.wav:0"},
+      {"$T missing.wav >/dev/full", "Cannot find file in track list called missing.wav!!\n", 2, input},
   };
   for (const auto& [line, printed, status, left_on_disk] : cases) {
     SCOPED_TRACE(line);

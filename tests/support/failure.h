@@ -1,14 +1,10 @@
-// What the throwing stand-in for the failure helper raises, so a failure can be caught in-process.
+// The program's failure, caught in-process by the tests and the fuzzer.
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "wav/fail.h"
 
 namespace tessmar_test {
 
-struct Failure : std::runtime_error {
-  Failure(const std::string& message, int exit_status) : std::runtime_error(message), status(exit_status) {}
-  int status;
-};
+using tessmar::Failure;
 
 }  // namespace tessmar_test

@@ -1,0 +1,17 @@
+// One file's run: its outputs opened, checked and locked, and the stages in order.
+#pragma once
+
+#include <string>
+
+#include "front/console.h"
+
+namespace tessmar {
+
+// Probe, headers, then both channels; prints "done" once both outputs are complete. Refuses,
+// before emptying anything, standard output that writes into the input or an output, and outputs
+// that do not open or are one file with the input, each other or standard output. Waits for any
+// other run that writes the same outputs. With further arguments, says on standard error that
+// they are ignored.
+void split(const std::string& input, Console& console, bool further_arguments);
+
+}  // namespace tessmar

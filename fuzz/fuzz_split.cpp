@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     tessmar::Output left_output = tessmar::open_output(left);
     tessmar::Output right_output = tessmar::open_output(right);
-    tessmar::write_headers(tracks[0], left_output.file, right_output.file);
+    tessmar::write_headers(tracks[0], left_output, right_output);
     tessmar::copy_channels(input, tracks[0], left_output.file, right_output.file);
     tessmar::close_output(left_output.file);
     tessmar::close_output(right_output.file);

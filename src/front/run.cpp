@@ -3,14 +3,17 @@
 // on the same outputs waiting until both are complete.
 #include "front/run.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <chrono>
+#include <csignal>
 #include <utility>
 
 #include "front/driver.h"
 #include "front/progress.h"
+#include "front/stop.h"
 #include "wav/extract.h"
 #include "wav/fail.h"
 #include "wav/header.h"
@@ -20,29 +23,52 @@
 namespace tessmar {
 namespace {
 
-// Refuses outputs that did not open, or that are one file with the input, with each other or
-// with standard output, and removes the files this run created for them. Nothing has been
-// emptied yet.
-void refuse_unusable(const Output& left, const Output& right, const OutputNames& names, const FileId& input,
-                     Console& console) {
-  bool usable = left.file && right.file;
-  if (usable) {
-    const FileId left_id = identify(fileno(left.file.get()));
-    const FileId right_id = identify(fileno(right.file.get()));
-    guard(console, left_id);
-    guard(console, right_id);
-    usable = !one_file(left_id, input) && !one_file(right_id, input) && !one_file(left_id, right_id) &&
-             !one_file(left_id, console.out) && !one_file(right_id, console.out);
-  }
-  if (usable) {
-    return;
-  }
-  for (const auto& [output, name] : {std::pair{&left, &names.left}, std::pair{&right, &names.right}}) {
-    if (output->created) {
+struct Outputs {
+  Output left;
+  Output right;
+};
+
+void remove_created(const Outputs& outputs, const OutputNames& names) {
+  for (const auto& [output, name] : {std::pair{&outputs.left, &names.left}, std::pair{&outputs.right, &names.right}}) {
+    if (output->created && output->file) {
       (void)unlink(name->c_str());
     }
   }
-  fail("Unable to open file.", 2);
+}
+
+// What a run that does not end in "done" leaves: the files it made removed, the old ones it
+// emptied restated, the rest as they are. A FIFO or a device is closed with its buffer dropped.
+void clean_up(Outputs& outputs, const OutputNames& names, const Attributes& attributes) {
+  remove_created(outputs, names);
+  for (const Output* output : {&outputs.left, &outputs.right}) {
+    if (output->file && !output->created && output->emptied && identify(fileno(output->file.get())).kind == S_IFREG) {
+      try {
+        restate_header(output->file, attributes.sample_rate, attributes.bits_per_sample, whole_frames(attributes));
+      } catch (const Failure&) {
+        // The failure that ended the run is the one to report.
+      }
+    }
+  }
+  discard(outputs.right.file);
+  discard(outputs.left.file);
+}
+
+// Refuses outputs that did not open, or that are one file with the input, with each other or
+// with standard output. Nothing has been emptied yet; the files this run made are removed in the
+// clean-up.
+void refuse_unusable(const Outputs& outputs, const FileId& input, Console& console) {
+  bool usable = outputs.left.file && outputs.right.file;
+  if (usable) {
+    const FileId left = identify(fileno(outputs.left.file.get()));
+    const FileId right = identify(fileno(outputs.right.file.get()));
+    guard(console, left);
+    guard(console, right);
+    usable = !one_file(left, input) && !one_file(right, input) && !one_file(left, right) &&
+             !one_file(left, console.out) && !one_file(right, console.out);
+  }
+  if (!usable) {
+    fail("Unable to open file.", 2);
+  }
 }
 
 }  // namespace
@@ -63,29 +89,41 @@ void split(const std::string& input, Console& console, bool further_arguments) {
   GET_ATTRIBUTES(0, input, tracks);
   const Attributes& attributes = tracks[0];
   guard(console, attributes.input);
-  Output left = open_output(names.left);
-  Output right = left.file ? open_output(names.right) : Output{};
-  refuse_unusable(left, right, names, attributes.input, console);
-  lock(left.file);
-  if (further_arguments) {
-    note(console, "Only the first file is split; further arguments are ignored.");
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+    listen_for(signal);
   }
-  write_headers(attributes, left.file, right.file);
   ProgressLine progress{isatty(STDERR_FILENO) == 1, std::chrono::steady_clock::now()};
   const std::uint64_t frames = whole_frames(attributes);
   const auto show_progress = [&](int channel, std::uint64_t copied) {
     draw(progress, channel, copied, frames, channel == 0 ? names.left : names.right);
   };
+  Outputs outputs;
   try {
-    copy_channels(input, attributes, left.file, right.file,
+    outputs.left = open_output(names.left);
+    outputs.right = outputs.left.file ? open_output(names.right) : Output{};
+    refuse_unusable(outputs, attributes.input, console);
+    lock(outputs.left.file);
+    if (further_arguments) {
+      note(console, "Only the first file is split; further arguments are ignored.");
+    }
+    write_headers(attributes, outputs.left, outputs.right);
+    copy_channels(input, attributes, outputs.left.file, outputs.right.file,
                   progress.on_terminal ? FramesCopied(show_progress) : nullptr);
-    close_output(right.file);
-    close_output(left.file);
   } catch (const Failure&) {
-    erase(progress);  // so that the message stands alone on its line
+    erase(progress);
+    clean_up(outputs, names, attributes);
+    if (stop_signal != 0) {
+      end_by(stop_signal);
+    }
+    stop_listening(SIGPIPE);
     throw;
   }
+  // Both outputs are complete: a signal no longer stops the run. From here on, as before the
+  // outputs were open, a closed pipe on standard output ends it, as it does any program.
+  stop_listening(SIGPIPE);
   erase(progress);
+  close_output(outputs.right.file);
+  close_output(outputs.left.file);
   if (!print(console, "done")) {
     fail("Unable to write file.", 2);
   }

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <stdio_ext.h>
+
 #include <cerrno>
 
 #include "wav/fail.h"
@@ -87,7 +89,9 @@ Output open_output(const std::string& name) {
 
 void lock(const File& file) {
   while (flock(fileno(file.get()), LOCK_EX) != 0 && errno == EINTR) {
+    stop_if_asked();
   }
+  stop_if_asked();
 }
 
 void empty(const File& file) {
@@ -113,8 +117,18 @@ void flush(const File& file) {
 }
 
 void close_output(File& file) {
+  flush(file);
   if (std::fclose(file.release()) != 0) {
     fail("Unable to write file.", 2);
+  }
+}
+
+void drop_buffered(const File& file) { __fpurge(file.get()); }
+
+void discard(File& file) {
+  if (file) {
+    drop_buffered(file);
+    file.reset();
   }
 }
 

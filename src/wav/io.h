@@ -42,10 +42,12 @@ FileId identify(const std::string& name);
 // such as /dev/null, loses nothing.
 bool one_file(const FileId& first, const FileId& second);
 
-// An output opened for writing but not emptied; created says that this open made the file.
+// An output opened for writing; created says that this open made the file, emptied that the run
+// has begun to replace what it held.
 struct Output {
   File file;
   bool created = false;
+  bool emptied = false;
 };
 
 // Opens the named output, through any links, creating it where it is missing. Never waits: a FIFO
@@ -53,7 +55,8 @@ struct Output {
 Output open_output(const std::string& name);
 
 // Waits until no other process holds the file's lock, then holds it until the file is closed.
-// Where the file system has no locks, the run goes on without one.
+// Where the file system has no locks, the run goes on without one. A signal that asks the run to
+// stop ends the wait.
 void lock(const File& file);
 
 // Empties an output that is a file; a device or a pipe holds nothing to empty.
@@ -65,7 +68,15 @@ void write_all(const File& file, const void* bytes, std::size_t size);
 // Writes out what an output's buffer holds, or reports "Unable to write file.".
 void flush(const File& file);
 
-// Closes an output, reporting a failed flush or close ("Unable to write file.").
+// Closes an output, reporting a failed flush or close ("Unable to write file."); a failed flush
+// leaves it open.
 void close_output(File& file);
+
+// Drops what an output's buffer holds, unwritten.
+void drop_buffered(const File& file);
+
+// Closes an output as it is, unchecked: what its buffer holds is dropped, as writing it out to a
+// pipe could wait.
+void discard(File& file);
 
 }  // namespace tessmar

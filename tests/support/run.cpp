@@ -5,6 +5,7 @@
 #include <grp.h>
 #include <poll.h>
 #include <pty.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -145,6 +146,50 @@ Outcome InTempDir::converse(const std::vector<std::pair<std::string, std::string
   close(from_child[0]);
   const int status = wait_for(child);
   return {shown ? status : -1, printed};
+}
+
+Outcome InTempDir::interrupt(const std::string& line, const std::string& watched, std::uintmax_t past,
+                             int signal) const {
+  const auto out_path = dir.string() + ".stdout";
+  const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const pid_t child = start(dir, "/bin/sh", {"-c", "T=" TESSMAR_BIN "; " + line}, in, out, out, false);
+  const auto reached = [&] {
+    std::error_code absent;
+    if (!watched.empty()) {
+      const std::uintmax_t size = std::filesystem::file_size(dir / watched, absent);
+      return !absent && size > past;
+    }
+    // A waiter's line names its pid as a word: "1: -> FLOCK  ADVISORY  WRITE 1234 fe:00:123 0 EOF".
+    std::string pid(1, ' ');
+    pid.append(std::to_string(child)).push_back(' ');
+    std::ifstream locks("/proc/locks");
+    for (std::string lock; std::getline(locks, lock);) {
+      if (lock.find("->") != std::string::npos && lock.find(pid) != std::string::npos) {
+        return true;
+      }
+    }
+    return false;
+  };
+  siginfo_t ended{};
+  for (int tick = 0; signal != 0 && tick < 60000 && !reached(); ++tick) {
+    if (waitid(P_PID, static_cast<id_t>(child), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 && ended.si_pid != 0) {
+      break;
+    }
+    usleep(1000);
+  }
+  if (signal != 0 && ended.si_pid == 0) {
+    kill(child, SIGSTOP);
+    kill(child, signal);
+    kill(child, SIGCONT);
+  }
+  const int status = wait_for(child);
+  close(in);
+  close(out);
+  std::stringstream printed;
+  printed << std::ifstream(out_path, std::ios::binary).rdbuf();
+  std::filesystem::remove(out_path);
+  return {status, printed.str()};
 }
 
 void InTempDir::write(const std::string& name, const std::string& bytes) const {

@@ -33,6 +33,10 @@ class InTempDir : public ::testing::Test {
   // Runs tessmar without arguments and types each answer only once the output so far ends with
   // its prompt; a prompt not on the screen within seconds ends the run with status -1.
   Outcome converse(const std::vector<std::pair<std::string, std::string>>& prompts_and_answers) const;
+  // Runs the shell line in the directory, $T being tessmar, printing as run() does. Once the file
+  // watched has grown past `past` bytes (none named: once it waits for a lock), stops it,
+  // sends the signal and lets it go on; no signal: lets it run.
+  Outcome interrupt(const std::string& line, const std::string& watched, std::uintmax_t past, int signal) const;
 
   void write(const std::string& name, const std::string& bytes) const;
   std::string read(const std::string& name) const;

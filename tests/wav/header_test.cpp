@@ -1,8 +1,11 @@
-// Headers of large outputs: splits past 2 GiB, and RF64 outputs where a RIFF size cannot state theirs.
+// Headers of large outputs: splits past 2 GiB, RF64 outputs where a RIFF size cannot state theirs,
+// and what a split stopped halfway leaves.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "support/run.h"
 #include "support/wav_bytes.h"
@@ -66,6 +69,62 @@ TEST_F(LargeFiles, HeaderIsRf64OnlyPastTheLargestRiffSize) {
       tessmar::Assem8(at + 36), tessmar::Assem4(at + 44), tessmar::Assem4(at + 76)};
   const std::uint64_t data = 3 * (kFrames + 1);
   EXPECT_EQ(sizes, (std::vector<std::uint64_t>{0xFFFFFFFF, 28, data + 72, data, kFrames + 1, 0, 0xFFFFFFFF}));
+  // Left with five samples and part of one, it keeps its layout and states what it holds.
+  write("h.wav", wide + std::string(17, 's'));
+  tessmar::restate_header(tessmar::open_file((dir / "h.wav").string(), "r+b"), 48000, 24, kFrames + 1);
+  const std::string restated = read("h.wav");
+  const auto* now = reinterpret_cast<const unsigned char*>(restated.data());
+  EXPECT_EQ(restated.substr(0, 20) + restated.substr(44), wide.substr(0, 20) + wide.substr(44) + std::string(15, 's'));
+  EXPECT_EQ(
+      (std::vector<std::uint64_t>{tessmar::Assem8(now + 20), tessmar::Assem8(now + 28), tessmar::Assem8(now + 36)}),
+      (std::vector<std::uint64_t>{15 + 72, 15, 5}));
+}
+
+// A split that does not end in "done": created outputs are gone, old ones it emptied state the
+// whole frames they hold, the rest are as they were. The signal comes once the output watched has
+// grown past 64 MiB, or once the run waits for a lock.
+TEST_F(LargeFiles, AnUnfinishedSplitLeavesNoHeaderThatLies) {
+  const std::uint64_t kData = (1ULL << 30) - 44;
+  const std::uint64_t kFull = 44 + kData / 2;
+  write_sparse(dir / "big.wav", riff(fmt_chunk(2, 48000, 16) + "data" + le(kData, 4)), 44 + kData);
+  const std::string old = "echo old >bigL.wav; echo old >bigR.wav; ";
+  const std::string done = "done\n";
+  // what, shell line, output watched, signal, status, printed, left and right as they end
+  const std::tuple<const char*, std::string, std::string, int, int, std::string, std::string> cases[] = {
+      {"SIGINT, no outputs before", "exec $T big.wav", "bigL.wav", SIGINT, 130, "", "gone gone"},
+      {"SIGTERM in the left copy", old + "exec $T big.wav", "bigL.wav", SIGTERM, 143, "", "partial empty"},
+      {"SIGHUP in the right copy", old + "exec $T big.wav", "bigR.wav", SIGHUP, 129, "", "complete partial"},
+      {"the reader of a FIFO right output quits",
+       "echo old >bigL.wav; mkfifo bigR.wav; exec 3<>bigR.wav; head -c 1000 <&3 >/dev/null & exec 3<&-; exec $T "
+       "big.wav",
+       "", 0, 141, "", "complete other"},
+      {"a file-size limit", old + "ulimit -f 20000; exec $T big.wav", "", 0, 2, "Unable to write file.\n",
+       "partial empty"},
+      {"waiting for another run's lock",
+       old + "flock bigL.wav sleep 3 & while flock -n bigL.wav true; do sleep 0.01; done; exec $T big.wav", "", SIGTERM,
+       143, "", "other other"},
+      {"SIGINT ignored at start", "trap '' INT; exec $T big.wav", "bigL.wav", SIGINT, 0, done, "complete complete"},
+  };
+  for (const auto& [what, line, watched, signal, status, printed, left_and_right] : cases) {
+    SCOPED_TRACE(what);
+    const Outcome outcome = interrupt(line, watched, 64 << 20, signal);
+    EXPECT_EQ(outcome.status, status);
+    EXPECT_EQ(outcome.out, printed);
+    std::string found;
+    for (const char* name : {"bigL.wav", "bigR.wav"}) {
+      const auto path = dir / name;
+      const std::uint64_t size = std::filesystem::is_regular_file(path) ? std::filesystem::file_size(path) : 0;
+      const bool states = size >= 44 && bytes_at(path, 0, 8) == "RIFF" + le(size - 8, 4) &&
+                          bytes_at(path, 40, 4) == le(size - 44, 4) && size % 2 == 0;
+      found += std::string(found.empty() ? "" : " ") + (!std::filesystem::exists(path) ? "gone"
+                                                        : !states                      ? "other"
+                                                        : size == 44                   ? "empty"
+                                                        : size == kFull                ? "complete"
+                                                                                       : "partial");
+      std::filesystem::remove(path);
+    }
+    EXPECT_EQ(found, left_and_right);
+  }
 }
 
 TEST_F(LargeFiles, SplitsOutputsPastFourGibibytesIntoRf64Files) {

@@ -26,11 +26,18 @@ namespace {
 struct Outputs {
   Output left;
   Output right;
+  bool locked = false;  // this run holds the left output's lock, waited for
 };
 
-void remove_created(const Outputs& outputs, const OutputNames& names) {
+// Without the run's lock, a file this run made may already be another run's output: then it is
+// removed only where no other run holds the lock, and while it is still empty.
+void remove_created(Outputs& outputs, const OutputNames& names) {
+  if (!outputs.left.file || (!outputs.locked && !lock_now(outputs.left.file))) {
+    return;
+  }
   for (const auto& [output, name] : {std::pair{&outputs.left, &names.left}, std::pair{&outputs.right, &names.right}}) {
-    if (output->created && output->file) {
+    if (output->created && output->file && (outputs.locked || identify(fileno(output->file.get())).length == 0) &&
+        still_named(*name, output->file)) {
       (void)unlink(name->c_str());
     }
   }
@@ -71,6 +78,19 @@ void refuse_unusable(const Outputs& outputs, const FileId& input, Console& conso
   }
 }
 
+// Opens and checks both outputs and takes the run's lock. Where another run removed either file
+// between the open and the lock, both are opened and checked again.
+void open_outputs(Outputs& outputs, const OutputNames& names, const FileId& input, Console& console) {
+  do {
+    outputs = Outputs{};
+    outputs.left = open_output(names.left);
+    outputs.right = outputs.left.file ? open_output(names.right) : Output{};
+    refuse_unusable(outputs, input, console);
+    lock(outputs.left.file);
+    outputs.locked = true;
+  } while (!still_named(names.left, outputs.left.file) || !still_named(names.right, outputs.right.file));
+}
+
 }  // namespace
 
 void split(const std::string& input, Console& console, bool further_arguments) {
@@ -99,10 +119,7 @@ void split(const std::string& input, Console& console, bool further_arguments) {
   };
   Outputs outputs;
   try {
-    outputs.left = open_output(names.left);
-    outputs.right = outputs.left.file ? open_output(names.right) : Output{};
-    refuse_unusable(outputs, attributes.input, console);
-    lock(outputs.left.file);
+    open_outputs(outputs, names, attributes.input, console);
     if (further_arguments) {
       note(console, "Only the first file is split; further arguments are ignored.");
     }

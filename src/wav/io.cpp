@@ -40,7 +40,8 @@ FileId file_id(const struct stat& info) {
           info.st_mode & S_IFMT,
           info.st_size,
           nanoseconds(info.st_mtim),
-          nanoseconds(info.st_ctim)};
+          nanoseconds(info.st_ctim),
+          info.st_nlink};
 }
 
 }  // namespace
@@ -92,6 +93,14 @@ void lock(const File& file) {
     stop_if_asked();
   }
   stop_if_asked();
+}
+
+bool lock_now(const File& file) { return flock(fileno(file.get()), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK; }
+
+bool still_named(const std::string& name, const File& file) {
+  const FileId named = identify(name);
+  const FileId opened = identify(fileno(file.get()));
+  return named.kind != 0 && named.device == opened.device && named.inode == opened.inode && opened.links > 0;
 }
 
 void empty(const File& file) {

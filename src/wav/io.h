@@ -23,8 +23,8 @@ File open_file(const std::string& name, const char* mode);
 // Reads all of bytes from offset on, or reports "Unable to read file.".
 void read_at(const File& file, std::int64_t offset, std::span<unsigned char> bytes);
 
-// Which file a descriptor or a name leads to, and the length and times it had then. A kind of 0
-// means it could not be looked at.
+// Which file a descriptor or a name leads to, and the length, times and links it had then. A kind
+// of 0 means it could not be looked at.
 struct FileId {
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
@@ -33,6 +33,7 @@ struct FileId {
   std::int64_t modified = 0;  // in nanoseconds
   // The status change time, in nanoseconds: no program can set it back, as it can the modified time.
   std::int64_t changed = 0;
+  std::uint64_t links = 0;
   bool operator==(const FileId&) const = default;
 };
 FileId identify(int descriptor);
@@ -58,6 +59,13 @@ Output open_output(const std::string& name);
 // Where the file system has no locks, the run goes on without one. A signal that asks the run to
 // stop ends the wait.
 void lock(const File& file);
+
+// Takes the file's lock where no other process holds it, without waiting; true also where the
+// file system has no locks.
+bool lock_now(const File& file);
+
+// Whether the name still leads to the open file, and the file has not been removed.
+bool still_named(const std::string& name, const File& file);
 
 // Empties an output that is a file; a device or a pipe holds nothing to empty.
 void empty(const File& file);

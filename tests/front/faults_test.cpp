@@ -88,8 +88,8 @@ TEST_F(Faults, AreReportedAndLeaveNoFalseOutput) {
        },
        "song.wav", true, "Unable to open file.\n", 2, input + " songL.wav:104 songR.wav:104"},
       {"standard output and error lead into the left output",
-       [](const fs::path& d) { fs::create_symlink(d.string() + ".stdout", d / "songL.wav"); }, "song.wav", false, "",
-       2, input + " songL.wav"},
+       [](const fs::path& d) { fs::create_symlink(d.string() + ".stdout", d / "songL.wav"); }, "song.wav", false, "", 2,
+       input + " songL.wav"},
       {"left output links to the input", [](const fs::path& d) { fs::create_symlink("song.wav", d / "songL.wav"); },
        "song.wav", false, "Unable to open file.\n", 2, input + " songL.wav"},
       {"right output is the input", [](const fs::path& d) { fs::create_hard_link(d / "song.wav", d / "songR.wav"); },
@@ -161,14 +161,20 @@ TEST_F(Faults, OfStandardOutputAndLimitsAreReported) {
       {"$T song.wav; $T song.wav >/dev/full 2>>songL.wav", "done\n", 2, input + " songL.wav:3044 songR.wav:3044"},
       {"$T song.wav >>songL.wav 2>>song.wav", "", 2, input + " songL.wav:0"},
       {"$T missing.wav >/dev/full", "Cannot find file in track list called missing.wav!!\n", 2, input},
+      // A, refused after it made the left output, is held before removing it; B opens that file and
+      // waits for A's lock, then finds it gone and opens both outputs anew.
+      {"LD_PRELOAD=$S ASAN_OPTIONS=verify_asan_link_order=0 HOLD_UNLINK_UNTIL=go $T song.wav >>songR.wav &"
+       " timeout 10 sh -c 'until [ -e go.held ]; do sleep 0.01; done'; $T song.wav >b & B=$!;"
+       " timeout 10 sh -c 'until [ -s b ] || grep -q -- -\\> /proc/locks; do sleep 0.01; done'; touch go; wait $B",
+       "Unable to open file.\n", 0, "b:5 go.held:0 go:0 " + input + " songL.wav:3044 songR.wav:3044"},
   };
   for (const auto& [line, printed, status, left_on_disk] : cases) {
     SCOPED_TRACE(line);
     fs::remove_all(dir);
     fs::create_directory(dir);
     write("song.wav", stereo_wav(16, samples));
-    const std::string command = "cd " + dir.string() + " && T=" + TESSMAR_BIN + " && { " + line + "; } >../" +
-                                dir.filename().string() + ".printed 2>&1";
+    const std::string command = "cd " + dir.string() + " && T=" + TESSMAR_BIN + " && S=" + HOLD_UNLINK + " && { " +
+                                line + "; } >../" + dir.filename().string() + ".printed 2>&1";
     const int got = std::system(command.c_str());
     EXPECT_EQ(WIFEXITED(got) ? WEXITSTATUS(got) : -1, status);
     EXPECT_EQ(read("../" + dir.filename().string() + ".printed"), printed);

@@ -88,7 +88,6 @@ TEST_F(LargeFiles, AnUnfinishedSplitLeavesNoHeaderThatLies) {
   const std::uint64_t kFull = 44 + kData / 2;
   write_sparse(dir / "big.wav", riff(fmt_chunk(2, 48000, 16) + "data" + le(kData, 4)), 44 + kData);
   const std::string old = "echo old >bigL.wav; echo old >bigR.wav; ";
-  const std::string done = "done\n";
   // what, shell line, output watched, signal, status, printed, left and right as they end
   const std::tuple<const char*, std::string, std::string, int, int, std::string, std::string> cases[] = {
       {"SIGINT, no outputs before", "exec $T big.wav", "bigL.wav", SIGINT, 130, "", "gone gone"},
@@ -103,7 +102,7 @@ TEST_F(LargeFiles, AnUnfinishedSplitLeavesNoHeaderThatLies) {
       {"waiting for another run's lock",
        old + "flock bigL.wav sleep 3 & while flock -n bigL.wav true; do sleep 0.01; done; exec $T big.wav", "", SIGTERM,
        143, "", "other other"},
-      {"SIGINT ignored at start", "trap '' INT; exec $T big.wav", "bigL.wav", SIGINT, 0, done, "complete complete"},
+      {"SIGINT ignored at start", "trap '' INT; exec $T big.wav", "bigL.wav", SIGINT, 0, "done\n", "complete complete"},
   };
   for (const auto& [what, line, watched, signal, status, printed, left_and_right] : cases) {
     SCOPED_TRACE(what);

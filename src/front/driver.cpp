@@ -25,12 +25,12 @@ std::string ask(Console& console, const char* prompt) {
     c = std::getchar();
   }
   if (c == EOF) {
-    fail("", 1);
+    fail(Fault::kQuit);
   }
   std::string word;
   for (; c != EOF && std::isspace(c) == 0; c = std::getchar()) {
     if (word.size() == kLongestPath) {
-      fail("Cannot find file in track list called " + word + "!!", 2);
+      fail(Fault::kNoInput, word);
     }
     word.push_back(static_cast<char>(c));
   }
@@ -45,7 +45,7 @@ const char* const kAbout =
 void keep_standard_streams() {
   for (int fd = 0; fd <= 2; ++fd) {
     if (fcntl(fd, F_GETFD) == -1 && open("/dev/null", O_RDWR) != fd) {
-      fail("Unable to open file.", 2);
+      fail(Fault::kOpen);
     }
   }
 }
@@ -65,7 +65,7 @@ bool answer_option(int argc, const char* const* argv, Console& console) {
           : std::string("Usage: tessmar [FILE.wav]\n") + kAbout +
                 "The left channel goes to FILEL.wav and the right one to FILER.wav, beside the input.";
   if (!print(console, answer)) {
-    fail("Unable to write file.", 2);
+    fail(Fault::kWrite);
   }
   return true;
 }
@@ -81,7 +81,7 @@ std::string input_name(int argc, const char* const* argv, Console& console) {
   show(console, kAbout);
   word = ask(console, "\nEnter the name of .wav file or 'x' to exit: ");
   if (word == "x") {
-    fail("", 1);
+    fail(Fault::kQuit);
   }
   return word;
 }
@@ -92,7 +92,7 @@ OutputNames derive_output_names(const std::string& input) {
   const std::size_t component = slash == std::string::npos ? 0 : slash + 1;
   const std::size_t start = input.find_first_not_of('.', component);
   if (start == std::string::npos) {
-    fail("Filename error: looking for format of type name.wav", 2);
+    fail(Fault::kName);
   }
   // Without a further dot the count runs past the end, and substr stops there.
   const std::string base = input.substr(0, component) + input.substr(start, input.find('.', start) - start);

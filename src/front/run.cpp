@@ -74,7 +74,7 @@ void refuse_unusable(const Outputs& outputs, const FileId& input, Console& conso
              !one_file(left, console.out) && !one_file(right, console.out);
   }
   if (!usable) {
-    fail("Unable to open file.", 2);
+    fail(Fault::kOpen);
   }
 }
 
@@ -103,7 +103,7 @@ void split(const std::string& input, Console& console, bool further_arguments) {
   // Refused before the probe, whose messages would land in the input; an output that standard
   // output leads into is refused once it is open. Either refusal goes to the error stream.
   if (one_file(console.out, named)) {
-    fail("Unable to open file.", 2);
+    fail(Fault::kOpen);
   }
   std::array<Attributes, 1> tracks{};
   GET_ATTRIBUTES(0, input, tracks);
@@ -142,7 +142,7 @@ void split(const std::string& input, Console& console, bool further_arguments) {
   close_output(outputs.right.file);
   close_output(outputs.left.file);
   if (!print(console, "done")) {
-    fail("Unable to write file.", 2);
+    fail(Fault::kWrite);
   }
 }
 

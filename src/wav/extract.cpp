@@ -30,19 +30,19 @@ void COPY_DATA(const std::string& input, const Attributes& attributes, int chann
   const std::size_t width = attributes.bytes_per_sample;
   const File in = open_file(input, "rb");
   if (!in) {
-    fail("Unable to open file.", 2);
+    fail(Fault::kOpen);
   }
   // Opened again by name, the input may have been replaced or rewritten since it was probed.
   const auto refuse_changed = [&] {
     if (identify(fileno(in.get())) != attributes.input) {
-      fail("Unable to read file.", 2);
+      fail(Fault::kRead);
     }
   };
   refuse_changed();
   const std::uint64_t frames_all = whole_frames(attributes);
   std::uint64_t frames_left = frames_all;
   if (frames_left > 0 && fseeko(in.get(), attributes.data_offset, SEEK_SET) != 0) {
-    fail("Unable to read file.", 2);
+    fail(Fault::kRead);
   }
   std::vector<unsigned char> block(kBlockFrames * 2 * width + kSpare);
   std::vector<unsigned char> samples(kBlockFrames * width + kSpare);
@@ -50,7 +50,7 @@ void COPY_DATA(const std::string& input, const Attributes& attributes, int chann
   while (frames_left > 0) {
     const std::size_t frames = std::min<std::uint64_t>(frames_left, kBlockFrames);
     if (std::fread(block.data(), 2 * width, frames, in.get()) != frames) {
-      fail("Unable to read file.", 2);
+      fail(Fault::kRead);
     }
     if (width == 2) {
       pick<2, 2>(block.data() + selector, samples.data(), frames);

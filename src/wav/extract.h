@@ -19,7 +19,7 @@ using FramesCopied = std::function<void(int channel, std::uint64_t frames)>;
 
 // Writes every whole frame's sample of the channel (0 left, 1 right) between the data offset
 // and data end of the input to the output, behind its header, bytes unchanged. The input must
-// be the file that was probed, unchanged ("Unable to read file." otherwise). A signal that asks
+// be the file that was probed, unchanged (a read fault otherwise). A signal that asks
 // the run to stop ends the copy after the block in hand.
 void COPY_DATA(const std::string& input, const Attributes& attributes, int channel, const File& output,
                const FramesCopied& copied = {});

@@ -3,11 +3,11 @@
 
 namespace tessmar {
 
-void fail(std::string_view message, int status) { throw Failure(std::string(message), status); }
+void fail(Fault fault, const std::string& input) { throw Failure(fault, input); }
 
 void stop_if_asked() {
   if (stop_signal != 0) {
-    fail("", 128 + stop_signal);
+    fail(Fault::kStopped);
   }
 }
 

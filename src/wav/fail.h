@@ -1,22 +1,38 @@
-// How a run ends early: a failure, thrown where it is found and reported by the driver, or a
-// signal that asks the run to stop.
+// How a run ends early: a failure, thrown where it is found and reported by the front end, which
+// words it; or a signal that asks the run to stop.
 #pragma once
 
 #include <csignal>
-#include <stdexcept>
+#include <exception>
 #include <string>
-#include <string_view>
+#include <utility>
 
 namespace tessmar {
 
-// A message for the user (empty: none) and the exit status. The driver cleans up the run's
-// files before it prints the message.
-struct Failure : std::runtime_error {
-  Failure(const std::string& message, int exit_status) : std::runtime_error(message), status(exit_status) {}
-  int status;
+// What went wrong, as the stage that finds it knows it. The front end's one table gives each its
+// message and exit status.
+enum class Fault {
+  kQuit,       // the user left at a prompt
+  kName,       // no output name can be formed from the input's
+  kNoInput,    // the input does not open
+  kNoFormat,   // no format chunk
+  kNotStereo,  // a channel count other than 2
+  kBitDepth,   // neither 16 nor 24 bits per sample
+  kNoData,     // no data chunk
+  kOpen,       // a file does not open, or is one it must not be
+  kRead,
+  kWrite,
+  kStopped,  // a signal asked the run to stop: it ends by that signal
 };
 
-[[noreturn]] void fail(std::string_view message, int status);
+// The driver cleans up the run's files before it words the failure.
+struct Failure : std::exception {
+  explicit Failure(Fault kind, std::string name = {}) : fault(kind), input(std::move(name)) {}
+  Fault fault;
+  std::string input;  // the input's name, where it does not open
+};
+
+[[noreturn]] void fail(Fault fault, const std::string& input = {});
 
 // The signal that asked the run to stop, 0 while none has. Its handler only sets it; the copy
 // looks at it after each block, and every wait that a signal cuts short looks at it first.

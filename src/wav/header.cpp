@@ -123,7 +123,7 @@ void restate_header(const File& output, std::uint32_t sample_rate, std::uint32_t
   const std::uint64_t held = length > header ? static_cast<std::uint64_t>(length - header) / (bits / 8) : 0;
   if (ftruncate(fileno(output.get()), header + static_cast<std::int64_t>(held * (bits / 8))) != 0 ||
       fseeko(output.get(), 0, SEEK_SET) != 0) {
-    fail("Unable to write file.", 2);
+    fail(Fault::kWrite);
   }
   write_fields(output, header_fields(sample_rate, bits, held, rf64));
 }

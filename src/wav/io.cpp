@@ -27,7 +27,7 @@ File open_file(const std::string& name, const char* mode) {
 void read_at(const File& file, std::int64_t offset, std::span<unsigned char> bytes) {
   if (fseeko(file.get(), offset, SEEK_SET) != 0 ||
       std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
-    fail("Unable to read file.", 2);
+    fail(Fault::kRead);
   }
 }
 
@@ -109,26 +109,26 @@ void empty(const File& file) {
   // A file already empty, one just made, is left so: ext4 takes a file truncated to nothing for
   // one being replaced, and writes all of it out when it is closed.
   if (output.kind == S_IFREG && output.length > 0 && ftruncate(descriptor, 0) != 0) {
-    fail("Unable to write file.", 2);
+    fail(Fault::kWrite);
   }
 }
 
 void write_all(const File& file, const void* bytes, std::size_t size) {
   if (std::fwrite(bytes, 1, size, file.get()) != size) {
-    fail("Unable to write file.", 2);
+    fail(Fault::kWrite);
   }
 }
 
 void flush(const File& file) {
   if (std::fflush(file.get()) != 0) {
-    fail("Unable to write file.", 2);
+    fail(Fault::kWrite);
   }
 }
 
 void close_output(File& file) {
   flush(file);
   if (std::fclose(file.release()) != 0) {
-    fail("Unable to write file.", 2);
+    fail(Fault::kWrite);
   }
 }
 

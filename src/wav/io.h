@@ -20,7 +20,7 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 // Empty when the file cannot be opened; a directory never opens.
 File open_file(const std::string& name, const char* mode);
 
-// Reads all of bytes from offset on, or reports "Unable to read file.".
+// Reads all of bytes from offset on, or fails as a read.
 void read_at(const File& file, std::int64_t offset, std::span<unsigned char> bytes);
 
 // Which file a descriptor or a name leads to, and the length, times and links it had then. A kind
@@ -70,14 +70,13 @@ bool still_named(const std::string& name, const File& file);
 // Empties an output that is a file; a device or a pipe holds nothing to empty.
 void empty(const File& file);
 
-// Writes all bytes or reports "Unable to write file.".
+// Writes all bytes, or fails as a write.
 void write_all(const File& file, const void* bytes, std::size_t size);
 
-// Writes out what an output's buffer holds, or reports "Unable to write file.".
+// Writes out what an output's buffer holds, or fails as a write.
 void flush(const File& file);
 
-// Closes an output, reporting a failed flush or close ("Unable to write file."); a failed flush
-// leaves it open.
+// Closes an output; a failed flush or close fails as a write, and a failed flush leaves it open.
 void close_output(File& file);
 
 // Drops what an output's buffer holds, unwritten.

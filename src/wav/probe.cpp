@@ -108,16 +108,16 @@ Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_len
     places.format = scan_for(head, "fmt");
   }
   if (places.format == kNotFound) {
-    fail("Can't find format chunk in wave file!", 2);
+    fail(Fault::kNoFormat);
   }
   Attributes attributes;
   attributes.channels = Assem2(bytes_at(head, places.format + 10).data());
   if (attributes.channels != 2) {
-    fail("The file you want to convert is not a stereo track!", 1);
+    fail(Fault::kNotStereo);
   }
   attributes.bits_per_sample = Assem2(bytes_at(head, places.format + 22).data());
   if (attributes.bits_per_sample != 16 && attributes.bits_per_sample != 24) {
-    fail("24 bit or 16 bit wave files only!", 1);
+    fail(Fault::kBitDepth);
   }
   attributes.bytes_per_sample = attributes.bits_per_sample / 8;
   attributes.sample_rate = Assem4(bytes_at(head, places.format + 12).data());
@@ -125,7 +125,7 @@ Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_len
     places.data = scan_for(head, "data");
   }
   if (places.data == kNotFound) {
-    fail("Can't find data block in wave file!", 2);
+    fail(Fault::kNoData);
   }
   attributes.data_offset = places.data + 8;
   // A size of 0 or one larger than the file (an unfinished recording) states nothing.
@@ -146,16 +146,16 @@ std::uint64_t whole_frames(std::int64_t data_offset, std::int64_t data_end, std:
 void GET_ATTRIBUTES(int track, const std::string& name, std::span<Attributes> tracks) {
   const File file = open_file(name, "rb");
   if (!file) {
-    fail("Cannot find file in track list called " + name + "!!", 2);
+    fail(Fault::kNoInput, name);
   }
   // Taken before any byte is read: a change after this makes the file another.
   const FileId input = identify(fileno(file.get()));
   if (fseeko(file.get(), 0, SEEK_END) != 0) {
-    fail("Unable to read file.", 2);
+    fail(Fault::kRead);
   }
   const std::int64_t length = ftello(file.get());
   if (length < 0) {
-    fail("Unable to read file.", 2);
+    fail(Fault::kRead);
   }
   // The file is read as if it began at its RIFF header; offsets stay the file's own.
   const std::int64_t start = wave_start(file, length);

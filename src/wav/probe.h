@@ -29,8 +29,8 @@ constexpr std::int64_t kUnstated = -1;
 
 // Judges a file from its first min(length, kHeadSize) bytes; bytes past the end read as zero.
 // The samples end where the data chunk's size says, if that fits the file, else kUnstated;
-// GET_ATTRIBUTES then asks the rest of the file to confirm it. Reports an unusable file and ends
-// the run.
+// GET_ATTRIBUTES then asks the rest of the file to confirm it. Fails with the fault of an
+// unusable file.
 Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_length);
 
 // Whether the bytes open with a RIFF, RF64 or BW64 header and "WAVE" 8 bytes on.

@@ -6,5 +6,6 @@
 namespace tessmar_test {
 
 using tessmar::Failure;
+using tessmar::Fault;
 
 }  // namespace tessmar_test

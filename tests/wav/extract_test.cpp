@@ -117,8 +117,7 @@ TEST_F(CopyStage, AnInputChangedSinceTheProbeIsAReadFailure) {
       tessmar::COPY_DATA((dir / "in.wav").string(), tracks[0], 0, tessmar::open_file((dir / "out.wav").string(), "wb"));
       ADD_FAILURE() << "no failure";
     } catch (const Failure& failure) {
-      EXPECT_STREQ(failure.what(), "Unable to read file.");
-      EXPECT_EQ(failure.status, 2);
+      EXPECT_EQ(failure.fault, Fault::kRead);
     }
   }
 }

@@ -5,7 +5,7 @@
 #include <array>
 #include <vector>
 
-#include "wav/probe.h"
+#include "wav/chunks.h"
 #include "wav/tags.h"
 
 namespace tessmar {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "wav/chunks.h"
 #include "wav/codec.h"
 #include "wav/ends.h"
 #include "wav/fail.h"
@@ -16,74 +17,23 @@
 namespace tessmar {
 namespace {
 
-constexpr std::int64_t kNotFound = -1;
-
-// A field's bytes from offset on, as many as the widest field holds; those the head does not
-// hold (past the end of the file) are zero.
-std::array<unsigned char, 8> bytes_at(std::span<const unsigned char> head, std::int64_t offset) {
-  std::array<unsigned char, 8> field{};
-  for (std::size_t i = 0; i < field.size(); ++i) {
-    const auto at = static_cast<std::uint64_t>(offset) + i;
-    if (at < head.size()) {
-      field[i] = head[at];
-    }
-  }
-  return field;
-}
-
-bool tag_at(std::span<const unsigned char> head, std::int64_t offset, std::string_view tag) {
-  return starts_with(bytes_at(head, offset), tag);
-}
-
 // The first even offset from 2 on where the letters stand, whether or not a chunk starts there.
-std::int64_t scan_for(std::span<const unsigned char> head, std::string_view tag) {
+std::int64_t scan_for(std::span<const unsigned char> head, std::string_view id) {
   for (std::int64_t offset = 2; offset <= kTagWindow; offset += 2) {
-    if (tag_at(head, offset, tag)) {
+    if (id_at(head, offset, id)) {
       return offset;
     }
   }
   return kNotFound;
 }
 
-struct ChunkPlaces {
-  std::int64_t format = kNotFound;
-  std::int64_t data = kNotFound;
-};
-
-// RF64 and BW64 are RIFF with 64-bit sizes, for recordings past 4 GiB.
-bool is_wide(std::span<const unsigned char> head) {
-  return (tag_at(head, 0, "RF64") || tag_at(head, 0, "BW64")) && tag_at(head, 8, "WAVE");
-}
-
-// Follows the chunk list, so letters inside a size field or a metadata chunk are not mistaken
-// for a chunk id.
-ChunkPlaces walk_chunks(std::span<const unsigned char> head, std::int64_t file_length) {
-  ChunkPlaces places;
-  if (!is_wave(head)) {
-    return places;
-  }
-  for (std::int64_t offset = 12; offset <= kTagWindow && offset + 8 <= file_length;) {
-    if (places.format == kNotFound && tag_at(head, offset, "fmt")) {
-      places.format = offset;
-    }
-    if (places.data == kNotFound && tag_at(head, offset, "data")) {
-      places.data = offset;
-    }
-    if (places.format != kNotFound && places.data != kNotFound) {
-      break;
-    }
-    offset = chunk_end(offset, Assem4(bytes_at(head, offset + 4).data()), file_length);
-  }
-  return places;
-}
-
 // The data chunk's size. A wide file states 0xFFFFFFFF there and keeps the real size in the
 // ds64 chunk that leads its chunk list.
-std::uint64_t data_size(std::span<const unsigned char> head, std::int64_t data_tag) {
-  const std::uint32_t size = Assem4(bytes_at(head, data_tag + 4).data());
+std::uint64_t data_size(std::span<const unsigned char> head, std::int64_t data_id) {
+  const std::uint32_t size = Assem4(bytes_at(head, data_id + 4).data());
   constexpr std::int64_t kDs64 = 12;
   constexpr std::uint32_t kDs64Sizes = 16;  // RIFF size and data size, 8 bytes each
-  if (size != 0xFFFFFFFFU || !is_wide(head) || !tag_at(head, kDs64, "ds64") ||
+  if (size != 0xFFFFFFFFU || !is_wide(head) || !id_at(head, kDs64, "ds64") ||
       Assem4(bytes_at(head, kDs64 + 4).data()) < kDs64Sizes) {
     return size;
   }
@@ -91,15 +41,6 @@ std::uint64_t data_size(std::span<const unsigned char> head, std::int64_t data_t
 }
 
 }  // namespace
-
-bool is_wave(std::span<const unsigned char> head) {
-  return (tag_at(head, 0, "RIFF") && tag_at(head, 8, "WAVE")) || is_wide(head);
-}
-
-bool leads_to_chunks(std::span<const unsigned char> head, std::int64_t file_length) {
-  const ChunkPlaces places = walk_chunks(head, file_length);
-  return places.format != kNotFound && places.data != kNotFound;
-}
 
 Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_length) {
   ChunkPlaces places = walk_chunks(head, file_length);

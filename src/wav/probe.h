@@ -19,11 +19,6 @@ struct Attributes {
   FileId input;  // the file probed, as it was then
 };
 
-// Tags and chunk headers are looked for at offsets up to this one.
-constexpr std::int64_t kTagWindow = 15000;
-// The furthest field read lies at the format tag + 22, two bytes wide.
-constexpr std::int64_t kHeadSize = kTagWindow + 24;
-
 // A data end that the data chunk does not state: its size is 0, or larger than the file.
 constexpr std::int64_t kUnstated = -1;
 
@@ -32,12 +27,6 @@ constexpr std::int64_t kUnstated = -1;
 // GET_ATTRIBUTES then asks the rest of the file to confirm it. Fails with the fault of an
 // unusable file.
 Attributes parse_head(std::span<const unsigned char> head, std::int64_t file_length);
-
-// Whether the bytes open with a RIFF, RF64 or BW64 header and "WAVE" 8 bytes on.
-bool is_wave(std::span<const unsigned char> head);
-// Whether the chunk list of a file of that length, opening with these bytes, leads to both the
-// format and the data chunk.
-bool leads_to_chunks(std::span<const unsigned char> head, std::int64_t file_length);
 
 // Whole stereo frames of samples of the given width between the data offset and end.
 std::uint64_t whole_frames(std::int64_t data_offset, std::int64_t data_end, std::uint32_t bytes_per_sample);

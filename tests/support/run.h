@@ -19,6 +19,17 @@ struct Outcome {
 // An exit status of the child itself when it could not become an unprivileged user.
 constexpr int kCannotDropPrivileges = 126;
 
+// What a test's shell line can use: $T, tessmar; $P HOLD_CALL=... HOLD_UNTIL=go $T, tessmar
+// with one call held (see hold_call.cpp); G FILE, which waits until FILE holds 64 MiB, or a call
+// is held until go.
+extern const std::string kShell;
+// A line that preloads a library into a program that runs through an emulator, where it cannot
+// take hold: says that the row is skipped.
+bool skipped_under_emulator(const std::string& row, const std::string& line);
+
+constexpr const char* kWritingOut = "<writes to standard output>";
+constexpr const char* kCallHeld = "go.held";
+
 class InTempDir : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -33,9 +44,10 @@ class InTempDir : public ::testing::Test {
   // Runs tessmar without arguments and types each answer only once the output so far ends with
   // its prompt; a prompt not on the screen within seconds ends the run with status -1.
   Outcome converse(const std::vector<std::pair<std::string, std::string>>& prompts_and_answers) const;
-  // Runs the shell line in the directory, $T being tessmar, printing as run() does. Once the file
-  // watched has grown past `past` bytes (none named: once it waits for a lock), stops it,
-  // sends the signal and lets it go on; no signal: lets it run.
+  // Runs the shell line (see kShell) in the directory, printing as run() does. Once the file
+  // watched has grown to `past` bytes (none named: once the run waits for a lock; kWritingOut: for
+  // a write to standard output; kCallHeld: in a held call), stops it, sends the signal and lets it
+  // go on; no signal: lets it run.
   Outcome interrupt(const std::string& line, const std::string& watched, std::uintmax_t past, int signal) const;
 
   void write(const std::string& name, const std::string& bytes) const;

@@ -63,12 +63,8 @@ void check_outputs(const std::string& input, const tessmar::Attributes& attribut
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::set<tessmar_test::Fault> kRefusals = {
-      tessmar_test::Fault::kNoFormat,
-      tessmar_test::Fault::kNotStereo,
-      tessmar_test::Fault::kBitDepth,
-      tessmar_test::Fault::kNoData,
-  };
+  using tessmar_test::Fault;
+  static const std::set<Fault> kRefusals = {Fault::kNoFormat, Fault::kNotStereo, Fault::kBitDepth, Fault::kNoData};
   const std::string input = scratch_dir() + "/in.wav";
   const std::string left = scratch_dir() + "/inL.wav";
   const std::string right = scratch_dir() + "/inR.wav";
@@ -86,12 +82,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   // An input this small cannot fail to write: every later failure is a finding.
   try {
-    tessmar::Output left_output = tessmar::open_output(left);
-    tessmar::Output right_output = tessmar::open_output(right);
-    tessmar::write_headers(tracks[0], left_output, right_output);
-    tessmar::copy_channels(input, tracks[0], left_output.file, right_output.file);
-    tessmar::close_output(left_output.file);
-    tessmar::close_output(right_output.file);
+    tessmar::File left_output = tessmar::open_file(left, "wb");
+    tessmar::File right_output = tessmar::open_file(right, "wb");
+    for (const tessmar::File* output : {&left_output, &right_output}) {
+      tessmar::MAKE_HEADER(*output, tracks[0].sample_rate, tracks[0].bits_per_sample, tessmar::whole_frames(tracks[0]));
+    }
+    tessmar::copy_channels(input, tracks[0], left_output, right_output);
+    tessmar::close_output(left_output);
+    tessmar::close_output(right_output);
   } catch (const tessmar_test::Failure&) {
     check(false, "an accepted input failed to split");
   }

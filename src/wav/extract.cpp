@@ -62,7 +62,6 @@ void COPY_DATA(const std::string& input, const Attributes& attributes, int chann
     if (copied) {
       copied(channel, frames_all - frames_left);
     }
-    stop_if_asked();
   }
   refuse_changed();
   flush(output);

@@ -14,13 +14,13 @@ namespace tessmar {
 // small enough that the block stays in the cache.
 constexpr std::size_t kBlockFrames = 32768;
 
-// Told after each block how many frames of the channel have been copied so far.
+// Told after each block how many frames of the channel have been copied so far; it may end the
+// copy there by failing.
 using FramesCopied = std::function<void(int channel, std::uint64_t frames)>;
 
 // Writes every whole frame's sample of the channel (0 left, 1 right) between the data offset
 // and data end of the input to the output, behind its header, bytes unchanged. The input must
-// be the file that was probed, unchanged (a read fault otherwise). A signal that asks
-// the run to stop ends the copy after the block in hand.
+// be the file that was probed, unchanged (a read fault otherwise).
 void COPY_DATA(const std::string& input, const Attributes& attributes, int channel, const File& output,
                const FramesCopied& copied = {});
 

@@ -5,10 +5,4 @@ namespace tessmar {
 
 void fail(Fault fault, const std::string& input) { throw Failure(fault, input); }
 
-void stop_if_asked() {
-  if (stop_signal != 0) {
-    fail(Fault::kStopped);
-  }
-}
-
 }  // namespace tessmar

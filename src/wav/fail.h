@@ -1,8 +1,7 @@
 // How a run ends early: a failure, thrown where it is found and reported by the front end, which
-// words it; or a signal that asks the run to stop.
+// words it.
 #pragma once
 
-#include <csignal>
 #include <exception>
 #include <string>
 #include <utility>
@@ -20,9 +19,9 @@ enum class Fault {
   kBitDepth,   // neither 16 nor 24 bits per sample
   kNoData,     // no data chunk
   kOpen,       // a file does not open, or is one it must not be
-  kRead,
-  kWrite,
-  kStopped,  // a signal asked the run to stop: it ends by that signal
+  kRead,       // the input does not read in full, or is no longer the file probed
+  kWrite,      // an output, or standard output, does not take what is written
+  kStopped,    // a signal asked the run to stop: it ends by that signal
 };
 
 // The driver cleans up the run's files before it words the failure.
@@ -33,12 +32,5 @@ struct Failure : std::exception {
 };
 
 [[noreturn]] void fail(Fault fault, const std::string& input = {});
-
-// The signal that asked the run to stop, 0 while none has. Its handler only sets it; the copy
-// looks at it after each block, and every wait that a signal cuts short looks at it first.
-inline volatile std::sig_atomic_t stop_signal = 0;
-
-// Ends the run as a failure where a signal has asked it to stop; the driver sees the signal.
-void stop_if_asked();
 
 }  // namespace tessmar

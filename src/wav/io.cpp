@@ -2,7 +2,6 @@
 #include "wav/io.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,55 +59,39 @@ bool one_file(const FileId& first, const FileId& second) {
   return first.kind != 0 && first.kind != S_IFCHR && first.device == second.device && first.inode == second.inode;
 }
 
-Output open_output(const std::string& name) {
+File open_output(const std::string& name, bool& created) {
   constexpr int kWrite = O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
   constexpr mode_t kReadWrite = 0666;
-  Output output;
+  created = false;
   int descriptor = open(name.c_str(), kWrite);
   if (descriptor < 0 && errno == ENOENT) {
     // O_EXCL tells a file made here from one another run made at the same time; it refuses a
     // dangling link, whose target the last open makes.
     descriptor = open(name.c_str(), kWrite | O_CREAT | O_EXCL, kReadWrite);
-    output.created = descriptor >= 0;
+    created = descriptor >= 0;
     if (descriptor < 0 && errno == EEXIST) {
       descriptor = open(name.c_str(), kWrite | O_CREAT, kReadWrite);
     }
   }
   if (descriptor < 0) {
-    return output;
+    return {};
   }
   // Only the open must not wait: writes wait for a slow reader as they would for a slow disk.
+  File file;
   const int flags = fcntl(descriptor, F_GETFL);
   if (flags != -1 && fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0) {
-    output.file.reset(fdopen(descriptor, "wb"));
+    file.reset(fdopen(descriptor, "wb"));
   }
-  if (!output.file) {
+  if (!file) {
     (void)close(descriptor);
   }
-  return output;
+  return file;
 }
 
-void lock(const File& file) {
-  while (flock(fileno(file.get()), LOCK_EX) != 0 && errno == EINTR) {
-    stop_if_asked();
-  }
-  stop_if_asked();
-}
-
-bool lock_now(const File& file) { return flock(fileno(file.get()), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK; }
-
-bool still_named(const std::string& name, const File& file) {
-  const FileId named = identify(name);
-  const FileId opened = identify(fileno(file.get()));
-  return named.kind != 0 && named.device == opened.device && named.inode == opened.inode && opened.links > 0;
-}
-
-void empty(const File& file) {
+void cut(const File& file, std::int64_t length) {
   const int descriptor = fileno(file.get());
   const FileId output = identify(descriptor);
-  // A file already empty, one just made, is left so: ext4 takes a file truncated to nothing for
-  // one being replaced, and writes all of it out when it is closed.
-  if (output.kind == S_IFREG && output.length > 0 && ftruncate(descriptor, 0) != 0) {
+  if (output.kind == S_IFREG && output.length > length && ftruncate(descriptor, length) != 0) {
     fail(Fault::kWrite);
   }
 }

@@ -1,5 +1,6 @@
 // Files opened by name for one operation, closed when it returns, but for the outputs, which the
-// driver holds for the whole run; reads and writes that are checked.
+// driver holds for the whole run; reads and writes that are checked, and which file a name or a
+// descriptor leads to.
 #pragma once
 
 #include <cstddef>
@@ -43,32 +44,13 @@ FileId identify(const std::string& name);
 // such as /dev/null, loses nothing.
 bool one_file(const FileId& first, const FileId& second);
 
-// An output opened for writing; created says that this open made the file, emptied that the run
-// has begun to replace what it held.
-struct Output {
-  File file;
-  bool created = false;
-  bool emptied = false;
-};
+// Opens the named output for writing, through any links, creating it where it is missing;
+// created says whether this open made the file. Never waits: a FIFO without a reader, a socket or
+// a device that does not open leaves it empty.
+File open_output(const std::string& name, bool& created);
 
-// Opens the named output, through any links, creating it where it is missing. Never waits: a FIFO
-// without a reader, a socket or a device that does not open leaves the file empty.
-Output open_output(const std::string& name);
-
-// Waits until no other process holds the file's lock, then holds it until the file is closed.
-// Where the file system has no locks, the run goes on without one. A signal that asks the run to
-// stop ends the wait.
-void lock(const File& file);
-
-// Takes the file's lock where no other process holds it, without waiting; true also where the
-// file system has no locks.
-bool lock_now(const File& file);
-
-// Whether the name still leads to the open file, and the file has not been removed.
-bool still_named(const std::string& name, const File& file);
-
-// Empties an output that is a file; a device or a pipe holds nothing to empty.
-void empty(const File& file);
+// Cuts a file that is longer to length; a FIFO or a device is never cut.
+void cut(const File& file, std::int64_t length);
 
 // Writes all bytes, or fails as a write.
 void write_all(const File& file, const void* bytes, std::size_t size);

@@ -161,6 +161,12 @@ TEST_F(Faults, OfStandardOutputAndLimitsAreReported) {
       {"$T song.wav; $T song.wav >/dev/full 2>>songL.wav", "done\n", 2, input + " songL.wav:3044 songR.wav:3044"},
       {"$T song.wav >>songL.wav 2>>song.wav", "", 2, input + " songL.wav:0"},
       {"$T missing.wav >/dev/full", "Cannot find file in track list called missing.wav!!\n", 2, input},
+      // Old outputs keep their bytes where their header does not go out, and an empty one stays empty.
+      {"head -c 47 song.wav >songL.wav; cp songL.wav songR.wav; cp songL.wav old; (ulimit -f 0; $T song.wav; echo $?) | "
+       "cat; cmp old songL.wav && cmp old songR.wav",
+       "Unable to write file.\n2\n", 0, "old:47 " + input + " songL.wav:47 songR.wav:47"},
+      {": >songL.wav; (prlimit --fsize=20 $T song.wav; echo $?) | cat", "Unable to write file.\n2\n", 0,
+       input + " songL.wav:0"},
       // A, refused after it made the left output, is held before removing it; B opens that file and
       // waits for A's lock, then finds it gone and opens both outputs anew.
       {"$P HOLD_CALL=unlink HOLD_UNTIL=go $T song.wav >>songR.wav &"

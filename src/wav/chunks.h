@@ -15,6 +15,8 @@ constexpr std::int64_t kTagWindow = 15000;
 constexpr std::int64_t kHeadSize = kTagWindow + 24;
 
 constexpr std::int64_t kNotFound = -1;
+// A RIFF header's letters and size, and "WAVE".
+constexpr std::int64_t kForm = 12;
 
 // A field's bytes from offset on, as many as the widest field holds; those the head does not
 // hold (past the end of the file) are zero.
@@ -39,5 +41,16 @@ ChunkPlaces walk_chunks(std::span<const unsigned char> head, std::int64_t file_l
 
 // Whether the chunk list leads to both the format and the data chunk.
 bool leads_to_chunks(std::span<const unsigned char> head, std::int64_t file_length);
+
+// Where the WAVE form at the head of these bytes ends as its RIFF size states it, counted from its
+// start; a form of no stated size (0 or 0xFFFFFFFF, or an RF64 or BW64 form) runs to the end of
+// the file, file_length on.
+std::int64_t stated_form_end(std::span<const unsigned char> head, std::int64_t file_length);
+
+// The offset of the header that a file opening with these bytes is read from, where the tags in
+// front do not lead to one: among the headers from offset 1 to the window's end whose chunk list
+// leads to both chunks, the first that is not a WAVE file attached inside a tag, whose stated form
+// ends at or before a later one starts. 0 where none is found.
+std::int64_t header_in_window(std::span<const unsigned char> bytes, std::int64_t file_length);
 
 }  // namespace tessmar

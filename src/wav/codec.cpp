@@ -19,6 +19,11 @@ std::uint32_t AssemSynch4(const unsigned char* bytes) {
          (static_cast<std::uint32_t>(bytes[2] & 0x7FU) << 7U) | static_cast<std::uint32_t>(bytes[3] & 0x7FU);
 }
 
+std::uint32_t AssemBig4(const unsigned char* bytes) {
+  return (static_cast<std::uint32_t>(bytes[0]) << 24U) | (static_cast<std::uint32_t>(bytes[1]) << 16U) |
+         (static_cast<std::uint32_t>(bytes[2]) << 8U) | static_cast<std::uint32_t>(bytes[3]);
+}
+
 void Decon2(std::uint16_t value, unsigned char* bytes) {
   bytes[0] = static_cast<unsigned char>(value & 0xFFU);
   bytes[1] = static_cast<unsigned char>(value >> 8U);

@@ -1,4 +1,4 @@
-// The reads at both ends of the input; what the bytes read mean is the tags' and the probe's to say.
+// The reads at both ends of the input; what the bytes read mean is the tags' and the chunks' to say.
 #include "wav/ends.h"
 
 #include <algorithm>
@@ -11,12 +11,8 @@
 namespace tessmar {
 namespace {
 
-// A RIFF header's letters and size, and "WAVE".
-constexpr std::int64_t kForm = 12;
-
-// Where the ID3v2 tags from offset 0 on end, as their sizes say.
-std::int64_t behind_tags(const File& file, std::int64_t length) {
-  std::int64_t at = 0;
+// Where the ID3v2 tags from `at` on end, as their sizes say.
+std::int64_t behind_tags(const File& file, std::int64_t at, std::int64_t length) {
   for (int tag = 0; tag < kMostItems && at + static_cast<std::int64_t>(kId3v2Header) <= length; ++tag) {
     std::array<unsigned char, kId3v2Header> head{};
     read_at(file, at, head);
@@ -27,22 +23,6 @@ std::int64_t behind_tags(const File& file, std::int64_t length) {
     at = end;
   }
   return at;
-}
-
-// The first header from offset 1 to the end of the window whose chunk list leads to the format
-// and data chunks, or 0.
-std::int64_t header_in_window(const File& file, std::int64_t length) {
-  std::vector<unsigned char> bytes(static_cast<std::size_t>(std::min(length, kTagWindow + kHeadSize)));
-  read_at(file, 0, bytes);
-  const auto size = static_cast<std::int64_t>(bytes.size());
-  for (std::int64_t at = 1; at <= kTagWindow && at + kForm <= size; ++at) {
-    const auto head = std::span<const unsigned char>(bytes).subspan(
-        static_cast<std::size_t>(at), static_cast<std::size_t>(std::min(kHeadSize, size - at)));
-    if (is_wave(head) && leads_to_chunks(head, length - at)) {
-      return at;
-    }
-  }
-  return 0;
 }
 
 }  // namespace
@@ -56,14 +36,21 @@ std::int64_t wave_start(const File& file, std::int64_t length) {
   if (!starts_with(form, "ID3")) {
     return 0;
   }
-  const std::int64_t at = behind_tags(file, length);
-  if (at + kForm <= length) {
-    read_at(file, at, form);
-    if (is_wave(form)) {
-      return at;
+  // The tags as their sizes say; else the first one's size read as some taggers write it, with
+  // no window, as none applies to tags whose sizes lead to the header.
+  for (const std::int64_t tags_end :
+       {behind_tags(file, 0, length), behind_tags(file, id3v2_plain_end(0, form), length)}) {
+    if (tags_end + kForm <= length) {
+      std::array<unsigned char, kForm> header{};
+      read_at(file, tags_end, header);
+      if (is_wave(header)) {
+        return tags_end;
+      }
     }
   }
-  return header_in_window(file, length);
+  std::vector<unsigned char> bytes(static_cast<std::size_t>(std::min(length, kTagWindow + kHeadSize)));
+  read_at(file, 0, bytes);
+  return header_in_window(bytes, length);
 }
 
 bool items_reach_end(const File& file, std::int64_t at, std::int64_t length) {

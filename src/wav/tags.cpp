@@ -27,6 +27,12 @@ std::int64_t id3v2_size(std::span<const unsigned char> bytes, std::string_view i
   return AssemSynch4(&bytes[6]);
 }
 
+// The length of an ID3v2 tag's footer, as its header's flags say.
+std::int64_t footer(std::span<const unsigned char> head) {
+  constexpr unsigned char kHasFooter = 0x10;
+  return (head[5] & kHasFooter) != 0 ? kId3v2Header : 0;
+}
+
 }  // namespace
 
 bool starts_with(std::span<const unsigned char> bytes, std::string_view letters) {
@@ -41,13 +47,15 @@ std::int64_t chunk_end(std::int64_t at, std::uint32_t size, std::int64_t file_le
 }
 
 std::int64_t id3v2_end(std::int64_t at, std::span<const unsigned char> head) {
-  constexpr unsigned char kHasFooter = 0x10;
   const std::int64_t size = id3v2_size(head, "ID3");
-  if (size == kNoItem) {
+  return size == kNoItem ? kNoItem : at + static_cast<std::int64_t>(kId3v2Header) + size + footer(head);
+}
+
+std::int64_t id3v2_plain_end(std::int64_t at, std::span<const unsigned char> head) {
+  if (!starts_with(head, "ID3") || head.size() < kId3v2Header) {
     return kNoItem;
   }
-  const std::int64_t footer = (head[5] & kHasFooter) != 0 ? kId3v2Header : 0;
-  return at + static_cast<std::int64_t>(kId3v2Header) + size + footer;
+  return at + static_cast<std::int64_t>(kId3v2Header) + AssemBig4(&head[6]) + footer(head);
 }
 
 std::int64_t item_end(std::int64_t at, std::int64_t file_length, std::span<const unsigned char> head) {

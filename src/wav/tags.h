@@ -28,6 +28,10 @@ std::int64_t chunk_end(std::int64_t at, std::uint32_t size, std::int64_t file_le
 // holds no such header.
 std::int64_t id3v2_end(std::int64_t at, std::span<const unsigned char> head);
 
+// Where the ID3v2 tag whose header starts at `at` ends if its size is read as a plain number, 8
+// bits a byte, as some taggers write it; kNoItem when head holds no ID3v2 header.
+std::int64_t id3v2_plain_end(std::int64_t at, std::span<const unsigned char> head);
+
 // Where the item that starts at `at` ends: a chunk, or an ID3v1, APEv2 or ID3v2 tag as taggers
 // append them. head holds the file's bytes from `at` on, at most kItemHead. kNoItem when none
 // starts there; the end may lie past the file when the item is cut short.

@@ -83,6 +83,25 @@ std::string front_tag(const char* size, const std::string& text, std::size_t len
   return std::string("ID3\3\0", 5) + flags + std::string(size, 4) + (text + std::string(length, 'x')).substr(0, length);
 }
 const char* const kPlain200 = "\0\0\0\xC8";  // not synchsafe, as some taggers write it
+const char* const kShort = "\0\0\0\x64";     // 100: stops inside the tag, read either way
+std::string be(std::size_t value) {
+  const std::string bytes = le(value, 4);
+  return {bytes.rbegin(), bytes.rend()};
+}
+// A WAVE file of 8 kHz, as a tag attaches it in a GEOB frame (sizes in the frame's header are
+// plain), behind padding, in a tag whose size is plain, or stops short where one is given.
+std::string wave_of(std::uint16_t channels, std::size_t bytes) {
+  return riff(fmt_chunk(channels, 8000, 16) + chunk("data", std::string(bytes, '\x22')));
+}
+std::string attached(const std::string& wave, std::size_t padding = 0, const char* size = nullptr) {
+  const std::string frame = std::string("\0\0\0audio/wav\0\0\0", 15) + wave;
+  const std::string body = "GEOB" + be(frame.size()) + frame + std::string(padding, '\0');
+  return front_tag(size != nullptr ? size : be(body.size()).c_str(), body, body.size());
+}
+Found behind(const std::string& tag) {
+  const auto at = static_cast<std::int64_t>(tag.size());
+  return {at + 44, at + 444, 44100, 16};
+}
 const Found kBehind200{254, 654, 44100, 16};
 const auto kBehind = static_cast<std::int64_t>(kFront.size());
 const std::string kUnsized = riff(kStereo16 + sized_data(0));
@@ -95,6 +114,11 @@ std::string wide(const char* form, const std::string& first, const std::string& 
 
 TEST_F(Probe, FindsChunksAndRefusesWhatItCannotSplit) {
   const std::string list_with_letters = chunk("LIST", std::string("..data").append(20, '\0'));
+  const std::string stereo = attached(wave_of(2, 64));
+  const std::string padded = attached(wave_of(2, 64), 256);
+  const std::string mono = attached(wave_of(1, 64));
+  const std::string second = attached(wave_of(2, 32000));
+  const std::string stops_short = attached(wave_of(2, 64), 0, kShort);
   const Case cases[] = {
       {"canonical 16 bit", riff(kStereo16 + chunk("data", kSamples)), Found{44, 444, 44100, 16}, {}},
       {"canonical 24 bit", riff(fmt_chunk(2, 96000, 24) + chunk("data", kSamples)), Found{44, 444, 96000, 24}, {}},
@@ -167,6 +191,15 @@ TEST_F(Probe, FindsChunksAndRefusesWhatItCannotSplit) {
        front_tag(kPlain200, "metadata", 15100) + kWhole,
        {},
        kNoFormat},
+      {"a plain-size tag holding a stereo WAVE file", stereo + kWhole, behind(stereo), {}},
+      {"the same, padded", padded + kWhole, behind(padded), {}},
+      {"the same, the WAVE file mono", mono + kWhole, behind(mono), {}},
+      {"the same, the WAVE file a second long, the header past the window", second + kWhole, behind(second), {}},
+      {"a tag that stops short, holding a WAVE file", stops_short + kWhole, behind(stops_short), {}},
+      {"a tag that stops short, a WAVE file inside the file's own chunk",
+       front_tag(kShort, "metadata", 200) + riff(kStereo16 + chunk("data", kSamples) + chunk("wavf", wave_of(2, 64))),
+       kBehind200,
+       {}},
       {"unsized audio, then an ID3v1 tag", kUnsized + kId3v1, kStated, {}},
       {"unsized audio, then every kind of tag", kUnsized + kId3v24 + kApe + "ApeItems" + ape(0) + kId3v1, kStated, {}},
       {"unsized audio, then a tag that would start before it",

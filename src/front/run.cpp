@@ -35,6 +35,9 @@ void split(const std::string& input, Console& console, bool further_arguments) {
   guard(console, attributes.input);
   listen_for_stops();
   ProgressLine progress{isatty(STDERR_FILENO) == 1, std::chrono::steady_clock::now()};
+  if (progress.on_terminal) {
+    erase_on_stop();
+  }
   const std::uint64_t frames = whole_frames(attributes);
   const auto after_block = [&](int channel, std::uint64_t copied) {
     draw(progress, channel, copied, frames, channel == 0 ? names.left : names.right);

@@ -30,6 +30,10 @@ bool skipped_under_emulator(const std::string& row, const std::string& line);
 constexpr const char* kWritingOut = "<writes to standard output>";
 constexpr const char* kCallHeld = "go.held";
 
+// What a terminal shows after these bytes: each carriage return starts the line over, and what
+// follows it overwrites what stands there.
+std::string played_back(const std::string& bytes);
+
 class InTempDir : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -41,9 +45,12 @@ class InTempDir : public ::testing::Test {
   // as root.
   Outcome run(const std::vector<std::string>& args, const std::optional<std::string>& typed = std::nullopt,
               bool unprivileged = false, bool on_terminal = false) const;
-  // Runs tessmar without arguments and types each answer only once the output so far ends with
-  // its prompt; a prompt not on the screen within seconds ends the run with status -1.
-  Outcome converse(const std::vector<std::pair<std::string, std::string>>& prompts_and_answers) const;
+  // Runs tessmar without arguments and types each answer only once the output shows its prompt,
+  // after the one before; a prompt not on the screen within seconds ends the run with status -1.
+  // In a shell: an interactive bash instead, on a terminal that is its controlling terminal, $T
+  // being tessmar; out holds all the terminal received.
+  Outcome converse(const std::vector<std::pair<std::string, std::string>>& prompts_and_answers,
+                   bool in_shell = false) const;
   // Runs the shell line (see kShell) in the directory, printing as run() does. Once the file
   // watched has grown to `past` bytes (none named: once the run waits for a lock; kWritingOut: for
   // a write to standard output; kCallHeld: in a held call), stops it, sends the signal and lets it

@@ -35,18 +35,6 @@ std::string bytes_at(const std::filesystem::path& path, std::uint64_t at, std::s
   return bytes;
 }
 
-// What a terminal shows after these bytes: each carriage return starts the line over, and what
-// follows it overwrites what stands there.
-std::string played_back(const std::string& bytes) {
-  std::string line;
-  for (std::size_t from = 0, to = 0; to != std::string::npos; from = to + 1) {
-    to = bytes.find('\r', from);
-    const std::string written = bytes.substr(from, to - from);
-    line.replace(0, std::min(line.size(), written.size()), written);
-  }
-  return line;
-}
-
 using LargeFiles = InTempDir;
 
 // 24-bit data sizes on each side of the largest a RIFF header states: its RIFF size is 0xFFFFFFFF.
@@ -106,10 +94,11 @@ TEST_F(LargeFiles, AnUnfinishedSplitLeavesNoHeaderThatLies) {
        143, "", "other other"},
       {"SIGINT ignored at start", "trap '' INT; exec $T big.wav", "bigL.wav", SIGINT, 0, "done\n", "complete complete"},
       {"SIGQUIT, no core", old + "ulimit -c 0; exec $T big.wav", "bigL.wav", SIGQUIT, 131, "", "partial empty"},
-      {"a real-time signal in the right copy", "exec $T big.wav", "bigR.wav", SIGRTMAX, 128 + SIGRTMAX, "", "gone gone"},
-      {"a signal during the headers of no frames",
-       "head -c 44 big.wav >big.0.wav; exec $P HOLD_CALL=fflush HOLD_UNTIL=go $T big.0.wav", kCallHeld, SIGTERM, 143, "",
+      {"a real-time signal in the right copy", "exec $T big.wav", "bigR.wav", SIGRTMAX, 128 + SIGRTMAX, "",
        "gone gone"},
+      {"a signal during the headers of no frames",
+       "head -c 44 big.wav >big.0.wav; exec $P HOLD_CALL=fflush HOLD_UNTIL=go $T big.0.wav", kCallHeld, SIGTERM, 143,
+       "", "gone gone"},
       {"SIGTERM once both are complete, done waiting on a full pipe",
        "mkfifo p; exec 3<>p; head -c 65536 /dev/zero >&3; exec $T big.wav >&3", kWritingOut, SIGTERM, 143, "",
        "complete complete"},

@@ -2,8 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tessmar_test {
 
@@ -59,6 +63,26 @@ inline std::string mono_wav(std::uint16_t bits, std::uint32_t rate, std::string_
     samples += frames.substr(at + static_cast<std::size_t>(channel) * width, width);
   }
   return mono_header(bits, rate, static_cast<std::uint32_t>(samples.size())) + samples;
+}
+
+// A sparse file: the header, then zeros up to length, with a few bytes placed far in.
+inline void write_sparse(const std::filesystem::path& path, const std::string& header, std::uint64_t length,
+                         const std::vector<std::pair<std::uint64_t, std::string>>& placed = {}) {
+  std::ofstream(path, std::ios::binary) << header;
+  std::filesystem::resize_file(path, length);
+  std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+  for (const auto& [at, bytes] : placed) {
+    file.seekp(static_cast<std::streamoff>(at));
+    file << bytes;
+  }
+}
+
+inline std::string bytes_at(const std::filesystem::path& path, std::uint64_t at, std::size_t count) {
+  std::ifstream file(path, std::ios::binary);
+  file.seekg(static_cast<std::streamoff>(at));
+  std::string bytes(count, '\0');
+  file.read(bytes.data(), static_cast<std::streamsize>(count));
+  return bytes;
 }
 
 }  // namespace tessmar_test

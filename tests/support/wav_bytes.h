@@ -19,6 +19,15 @@ inline std::string le(std::uint64_t value, int width) {
   return bytes;
 }
 
+// The number of width bytes at `at`, least significant first: what le() encodes.
+inline std::uint64_t value_at(std::string_view bytes, std::size_t at, int width) {
+  std::uint64_t value = 0;
+  for (int i = width - 1; i >= 0; --i) {
+    value = value << 8U | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+  }
+  return value;
+}
+
 // A chunk with its true size, padded to even length.
 inline std::string chunk(std::string_view id, std::string_view body) {
   std::string bytes = std::string(id) + le(body.size(), 4) + std::string(body);

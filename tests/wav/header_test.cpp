@@ -7,7 +7,6 @@
 
 #include "support/run.h"
 #include "support/wav_bytes.h"
-#include "wav/codec.h"
 #include "wav/header.h"
 
 namespace tessmar_test {
@@ -29,20 +28,18 @@ TEST_F(LargeFiles, HeaderIsRf64OnlyPastTheLargestRiffSize) {
   EXPECT_EQ(wide.substr(0, 4) + wide.substr(8, 8) + wide.substr(72, 4), "RF64WAVEds64data");
   EXPECT_EQ(wide.substr(48, 24), riff.substr(12, 24));
   // RIFF size; ds64 size; RIFF size, data size and frames in 64 bits; table length; data size
-  const auto* at = reinterpret_cast<const unsigned char*>(wide.data());
-  const std::vector<std::uint64_t> sizes = {
-      tessmar::Assem4(at + 4),  tessmar::Assem4(at + 16), tessmar::Assem8(at + 20), tessmar::Assem8(at + 28),
-      tessmar::Assem8(at + 36), tessmar::Assem4(at + 44), tessmar::Assem4(at + 76)};
+  const std::vector<std::uint64_t> sizes = {value_at(wide, 4, 4),  value_at(wide, 16, 4), value_at(wide, 20, 8),
+                                            value_at(wide, 28, 8), value_at(wide, 36, 8), value_at(wide, 44, 4),
+                                            value_at(wide, 76, 4)};
   const std::uint64_t data = 3 * (kFrames + 1);
   EXPECT_EQ(sizes, (std::vector<std::uint64_t>{0xFFFFFFFF, 28, data + 72, data, kFrames + 1, 0, 0xFFFFFFFF}));
   // Left with five samples and part of one, it keeps its layout and states what it holds.
   write("h.wav", wide + std::string(17, 's'));
   tessmar::restate_header(tessmar::open_file((dir / "h.wav").string(), "r+b"), 48000, 24, kFrames + 1);
   const std::string restated = read("h.wav");
-  const auto* now = reinterpret_cast<const unsigned char*>(restated.data());
   EXPECT_EQ(restated.substr(0, 20) + restated.substr(44), wide.substr(0, 20) + wide.substr(44) + std::string(15, 's'));
   EXPECT_EQ(
-      (std::vector<std::uint64_t>{tessmar::Assem8(now + 20), tessmar::Assem8(now + 28), tessmar::Assem8(now + 36)}),
+      (std::vector<std::uint64_t>{value_at(restated, 20, 8), value_at(restated, 28, 8), value_at(restated, 36, 8)}),
       (std::vector<std::uint64_t>{15 + 72, 15, 5}));
 }
 
@@ -69,7 +66,10 @@ TEST_F(LargeFiles, SplitsOutputsPastFourGibibytesIntoRf64Files) {
     write_sparse(dir / "big.wav", head, placed.first + placed.second.size(), {placed, {end - 2 * width, left + right}});
     const Outcome outcome = run({"big.wav"}, std::nullopt, false, on_terminal);
     EXPECT_EQ(outcome.out, "done\n");  // and, off a terminal, nothing on the error stream
-    ASSERT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.status, 0);
+    if (outcome.status != 0) {
+      continue;
+    }
     if (on_terminal) {
       EXPECT_NE(outcome.terminal.find("bigL.wav  "), std::string::npos);
       EXPECT_NE(outcome.terminal.find("bigR.wav  "), std::string::npos);

@@ -9,10 +9,10 @@
 namespace tessmar {
 
 // Where the file's RIFF (RF64, BW64) header stands behind the ID3v2 tags that some taggers put in
-// front of it. Where the tags' sizes do not lead to one (a size that is not synchsafe, stops short
-// or overshoots), the first such header in the tag window whose chunk list leads to the format and
-// data chunks; letters inside a tag's text lead to none. 0 where no tag stands first, or no header
-// qualifies.
+// front of it. Where the tags' sizes do not lead to one, the first tag's size read as a plain
+// number, as some taggers write it; where that leads to none either, the header in the window
+// that header_in_window finds, never one attached inside a tag. 0 where no tag stands first, or
+// no header qualifies.
 std::int64_t wave_start(const File& file, std::int64_t length);
 
 // Whether items, one after another from `at`, run exactly to the end of the file, or for

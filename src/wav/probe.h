@@ -1,4 +1,15 @@
 // Reads and judges a stereo input: where its samples lie, its sample rate and bit depth.
+//
+// Words the WAV engine uses:
+// - tag: ID3 (v1, v2) or APE metadata, which taggers put in front of a file or behind its audio.
+//   A chunk's four letters are its chunk id, never a tag.
+// - item: what may follow the samples, one after another: a chunk or a tag.
+// - stated end: where the data chunk's size ends the samples; unstated where that size is 0 or
+//   larger than the file, and the samples run to the end of the file, less the tags behind them.
+// - window: the offsets up to kTagWindow (15000) from the WAVE header, at which chunk ids are
+//   looked for, and, behind a damaged tag in front, the header itself.
+// - head: the bytes read from the WAVE header on, the window and the fields past it (kHeadSize).
+// - whole frame: a left and a right sample; a part frame at the end is never copied.
 #pragma once
 
 #include <cstdint>

@@ -109,8 +109,7 @@ void leave(Output& output, const std::string& name, bool locked, const Attribute
     } catch (const Failure&) {
       // The failure that ended the run is the one to report.
     }
-  } else if (!output.emptied && now.kind == S_IFREG && output.held.kind == S_IFREG &&
-             now.length > output.held.length) {
+  } else if (!output.emptied && now.kind == S_IFREG && output.held.kind == S_IFREG && now.length > output.held.length) {
     // A header that went out only in part is taken back: an old empty file stays empty. Where
     // that fails too, the failure that ended the run is still the one to report.
     if (ftruncate(fileno(output.file.get()), output.held.length) != 0) {

@@ -56,7 +56,7 @@ std::string printable(std::string_view name, const char* ctype) {
 // The name as the line shows it, one too long cut from the front, where the output names differ,
 // at the start of a character where it can be.
 std::string fit(std::string_view name, std::size_t room, const char* ctype) {
-  const std::string shown = printable(name, ctype);
+  std::string shown = printable(name, ctype);
   if (shown.size() <= room) {
     return shown;
   }

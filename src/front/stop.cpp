@@ -22,8 +22,8 @@ void set_action(int signal, void (*handler)(int)) {
 // crash's signals (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGSYS, SIGTRAP) cannot be cleaned up
 // after, SIGKILL cannot be caught, and past a file-size limit (SIGXFSZ) a write fails instead.
 std::vector<int> stop_signals() {
-  std::vector<int> signals = {SIGHUP,    SIGINT,  SIGQUIT, SIGPIPE, SIGALRM, SIGTERM, SIGUSR1,
-                              SIGUSR2,   SIGPROF, SIGXCPU, SIGPOLL, SIGPWR,  SIGSTKFLT, SIGVTALRM};
+  std::vector<int> signals = {SIGHUP,  SIGINT,  SIGQUIT, SIGPIPE, SIGALRM, SIGTERM,   SIGUSR1,
+                              SIGUSR2, SIGPROF, SIGXCPU, SIGPOLL, SIGPWR,  SIGSTKFLT, SIGVTALRM};
   for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) {
     signals.push_back(signal);
   }

@@ -18,7 +18,8 @@ void hold(const char* call) {
   const char* name = std::getenv("HOLD_CALL");
   const char* gate = std::getenv("HOLD_UNTIL");
   const char* skip = std::getenv("HOLD_SKIP");
-  if (name == nullptr || gate == nullptr || std::strcmp(name, call) != 0 || seen++ != (skip ? std::atoi(skip) : 0)) {
+  if (name == nullptr || gate == nullptr || std::strcmp(name, call) != 0 ||
+      seen++ != (skip ? std::strtol(skip, nullptr, 10) : 0)) {
     return;
   }
   if (std::FILE* held = std::fopen((std::string(gate) + ".held").c_str(), "w")) {

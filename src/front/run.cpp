@@ -35,9 +35,6 @@ void split(const std::string& input, Console& console, bool further_arguments) {
   guard(console, attributes.input);
   listen_for_stops();
   ProgressLine progress{isatty(STDERR_FILENO) == 1, std::chrono::steady_clock::now()};
-  if (progress.on_terminal) {
-    erase_on_stop();
-  }
   const std::uint64_t frames = whole_frames(attributes);
   const auto after_block = [&](int channel, std::uint64_t copied) {
     draw(progress, channel, copied, frames, channel == 0 ? names.left : names.right);
@@ -46,6 +43,11 @@ void split(const std::string& input, Console& console, bool further_arguments) {
   Outputs outputs;
   try {
     open_outputs(outputs, names, attributes.input, console);
+    // Only now may the line be drawn. A stop until then, in a wait for another run's locks, keeps
+    // its default: stopped and then killed, the run ends at once.
+    if (progress.on_terminal) {
+      erase_on_stop();
+    }
     if (further_arguments) {
       note(console, "Only the first file is split; further arguments are ignored.");
     }

@@ -66,10 +66,9 @@ TEST_F(JobControl, TheLineShowsOnlyInTheForeground) {
   write("big.wav", tessmar_test::riff(tessmar_test::fmt_chunk(2, 8000, 16) + "data" + tessmar_test::le(16 << 20, 4)));
   std::filesystem::resize_file(dir / "big.wav", 44 + (16 << 20));
   const std::string read_slowly =
-      "mkfifo bigL.wav; (exec 3<>bigL.wav; touch ready; for i in $(seq 30); do head -c 65536 <&3 >/dev/null; sleep "
-      "0.05; done; printf pau\"\"sed; until [ -e go ]; do sleep 0.01; done; while head -c 65536 <&3 >/dev/null; do "
-      "sleep "
-      "0.02; done) & R=$!; until [ -e ready ]; do sleep 0.01; done; ";
+      "mkfifo bigL.wav; (exec 3<>bigL.wav; touch ready; for i in $(seq 30); do head -c 65536 <&3 >/dev/null; "
+      "sleep 0.05; done; printf pau\"\"sed; until [ -e go ]; do sleep 0.01; done; while head -c 65536 <&3 "
+      ">/dev/null; do sleep 0.02; done) & R=$!; until [ -e ready ]; do sleep 0.01; done; ";
   const std::string end = "kill -- -$R; exit\n";
   // What the terminal shows of the line, or never shows, once the shell says the run stopped
   // (from the start where it never does); where it does, the line is blanked out before.

@@ -9,9 +9,10 @@
 #include <cerrno>
 #include <clocale>
 #include <csignal>
-#include <cstdio>
 #include <cwchar>
 #include <cwctype>
+
+#include "front/stop.h"
 
 namespace tessmar {
 namespace {
@@ -133,12 +134,7 @@ extern "C" void on_terminal_stop(int) {
   if (in_foreground()) {
     blank(widest(terminal_columns()));
   }
-  set_stop_action(SIG_DFL);
-  sigset_t stop{};
-  (void)sigemptyset(&stop);
-  (void)sigaddset(&stop, SIGTSTP);
-  (void)sigprocmask(SIG_UNBLOCK, &stop, nullptr);
-  (void)raise(SIGTSTP);
+  act_by_default(SIGTSTP);
   set_stop_action(on_terminal_stop);
   errno = saved;
 }

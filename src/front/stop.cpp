@@ -56,13 +56,17 @@ void stop_if_asked() {
   }
 }
 
-void end_by(int signal) {
+void act_by_default(int signal) {
   set_action(signal, SIG_DFL);
   sigset_t pending{};
   (void)sigemptyset(&pending);
   (void)sigaddset(&pending, signal);
   (void)sigprocmask(SIG_UNBLOCK, &pending, nullptr);
   (void)std::raise(signal);
+}
+
+void end_by(int signal) {
+  act_by_default(signal);
   std::_Exit(128 + signal);  // not reached: the signal's default action ends the program
 }
 

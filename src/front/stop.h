@@ -22,6 +22,10 @@ void stop_listening();
 // Ends the run as a failure where a signal has asked it to stop; the run then ends by the signal.
 void stop_if_asked();
 
+// Takes the signal's default action at once, as if no handler stood in its way; safe in a signal
+// handler. A stopped program goes on from here once continued.
+void act_by_default(int signal);
+
 // Ends the program by the signal, as if the signal had ended it at once.
 [[noreturn]] void end_by(int signal);
 
